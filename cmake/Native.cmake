@@ -1,0 +1,23 @@
+# Host build: the portable sources and their tests, under AddressSanitizer and
+# UndefinedBehaviorSanitizer. Windows-only collaborators are replaced by the
+# stand-ins in tests/native/include.
+find_package(GTest REQUIRED)
+
+set(VELTO_SANITIZE "-fsanitize=address,undefined" CACHE STRING "Sanitizer flags of the host build")
+
+add_library(velto_portable STATIC ${VELTO_PORTABLE_SOURCES} tests/native/NativeStandIns.cpp)
+target_include_directories(velto_portable PUBLIC
+  ${CMAKE_SOURCE_DIR}/tests/native/include
+  ${CMAKE_SOURCE_DIR})
+target_compile_options(velto_portable PUBLIC ${VELTO_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+target_link_options(velto_portable PUBLIC ${VELTO_SANITIZE})
+velto_warnings(velto_portable)
+
+include(cmake/TestSources.cmake)
+add_executable(velto_native_tests ${VELTO_PORTABLE_TESTS} tests/native/main.cpp)
+target_include_directories(velto_native_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(velto_native_tests PRIVATE velto_portable GTest::gtest)
+velto_warnings(velto_native_tests)
+
+include(GoogleTest)
+gtest_discover_tests(velto_native_tests TEST_PREFIX "native." DISCOVERY_MODE PRE_TEST)

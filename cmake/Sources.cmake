@@ -1,0 +1,30 @@
+# Sources that need no Windows API. They build for the product and natively
+# (host g++ with sanitizers, fuzzers).
+set(VELTO_PORTABLE_SOURCES
+  framework/String.cpp
+  framework/Time.cpp
+  framework/Clock.cpp
+  framework/Profile.cpp
+  counter/Counter.cpp
+  counter/DisplayText.cpp
+  counter/TextStyle.cpp
+  app/CounterList.cpp
+  device/ExpanderOutput.cpp
+)
+
+# Sources that talk to Win32 (product build only).
+set(VELTO_WINDOWS_SOURCES
+  framework/SystemClockWin32.cpp
+  framework/WinApp.cpp
+  framework/RegKey.cpp
+  framework/Wnd.cpp
+  framework/Gdi.cpp
+  display/CounterWindow.cpp
+  app/VeltoApp.cpp
+)
+
+# The program's entry: the application object and the resources.
+set(VELTO_APP_SOURCES
+  app/TheApp.cpp
+  framework/WinMain.cpp
+)

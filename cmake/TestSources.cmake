@@ -1,0 +1,16 @@
+# Tests of the portable code: they run natively with sanitizers and under Wine.
+set(VELTO_PORTABLE_TESTS
+  tests/engine/DisplayTextTest.cpp
+  tests/engine/CounterTimekeepingTest.cpp
+  tests/engine/TextStyleTest.cpp
+  tests/engine/CounterListTest.cpp
+  tests/support/MemoryProfile.cpp
+  tests/support/ManualClock.cpp
+)
+
+# Tests that need Windows: they run under Wine only.
+set(VELTO_WINDOWS_TESTS
+  tests/wine/RegistryProfileTest.cpp
+  tests/wine/ExecutableTest.cpp
+  tests/support/ScratchRegistry.cpp
+)

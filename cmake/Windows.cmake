@@ -1,0 +1,58 @@
+# Product build: MinGW-w64 cross compile, linked statically so that the
+# executables import only system DLLs.
+enable_language(RC)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR} -I${CMAKE_BINARY_DIR}/generated")
+
+add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 NOMINMAX WIN32_LEAN_AND_MEAN STRICT)
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
+# Generated inputs of the resource script: the version header and the icon.
+configure_file(resources/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/generated/Velto.ico
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make_icon.py ${CMAKE_BINARY_DIR}/generated/Velto.ico
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_icon.py
+  COMMENT "Drawing the application icon")
+add_custom_target(velto_icon DEPENDS ${CMAKE_BINARY_DIR}/generated/Velto.ico)
+
+set(VELTO_SYSTEM_LIBS user32 gdi32 comctl32 comdlg32 winmm msimg32 setupapi hid version advapi32 shell32 uxtheme)
+
+add_library(velto_lib STATIC ${VELTO_PORTABLE_SOURCES} ${VELTO_WINDOWS_SOURCES})
+target_include_directories(velto_lib PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
+target_link_libraries(velto_lib PUBLIC ${VELTO_SYSTEM_LIBS})
+velto_warnings(velto_lib)
+
+add_library(velto_resources OBJECT resources/Velto.rc)
+add_dependencies(velto_resources velto_icon)
+set_source_files_properties(resources/Velto.rc PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_BINARY_DIR}/generated/Velto.ico;${CMAKE_BINARY_DIR}/generated/version.h;${CMAKE_SOURCE_DIR}/resources/Velto.manifest;${CMAKE_SOURCE_DIR}/resources/resource.h")
+
+add_executable(Velto WIN32 ${VELTO_APP_SOURCES} $<TARGET_OBJECTS:velto_resources>)
+target_link_libraries(Velto PRIVATE velto_lib)
+target_link_options(Velto PRIVATE -mwindows)
+velto_warnings(Velto)
+
+# ---- tests -----------------------------------------------------------------
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-exec.sh)
+
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+include(cmake/TestSources.cmake)
+add_executable(velto_tests ${VELTO_PORTABLE_TESTS} ${VELTO_WINDOWS_TESTS} tests/wine/main.cpp
+               $<TARGET_OBJECTS:velto_resources>)
+target_include_directories(velto_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(velto_tests PRIVATE velto_lib gtest)
+target_compile_definitions(velto_tests PRIVATE VELTO_EXE_PATH="Velto.exe")
+add_dependencies(velto_tests Velto)
+velto_warnings(velto_tests)
+
+include(GoogleTest)
+gtest_discover_tests(velto_tests TEST_PREFIX "wine." DISCOVERY_MODE PRE_TEST
+                     DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+
+add_test(NAME exe.imports_only_system_dlls
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tools/check-imports.sh $<TARGET_FILE:Velto> $<TARGET_FILE:velto_tests>)

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+
+#include "framework/Platform.h"
+
+// Every clock the program reads comes through here: the millisecond tick
+// counter, the multimedia timer, the wall clock and its conversion to local
+// time. The product uses the system's clocks; tests install their own to
+// stall, jump and wrap time.
+class Clock {
+public:
+  virtual ~Clock() = default;
+  virtual DWORD GetTickCount() = 0;    // milliseconds, wraps after 49.7 days
+  virtual DWORD TimeGetTime() = 0;     // multimedia timer milliseconds
+  virtual int64_t Time64() = 0;        // seconds since 1970-01-01 UTC
+  // Local broken-down time of a wall-clock second; false when it cannot be computed.
+  virtual bool LocalTime(int64_t time, std::tm& out) = 0;
+};
+
+// The clock in force: the system's unless a test installed another.
+Clock& AfxGetClock();
+// Installs a clock (not owned); nullptr goes back to the system's.
+void AfxSetClock(Clock* clock);
+// The system's clocks.
+Clock& SystemClock();
+
+// True when a millisecond deadline has come: the signed 32-bit distance from
+// the deadline to now is zero or more, which stays right across the wrap.
+inline bool IsDue(DWORD now, DWORD deadline) {
+  return static_cast<int32_t>(now - deadline) >= 0;
+}

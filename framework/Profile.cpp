@@ -1,0 +1,13 @@
+#include "framework/Profile.h"
+
+namespace {
+CProfileStore* currentStore = nullptr;
+}
+
+CProfileStore* AfxGetProfile() {
+  return currentStore;
+}
+
+void AfxSetProfile(CProfileStore* store) {
+  currentStore = store;
+}

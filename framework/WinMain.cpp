@@ -1,0 +1,7 @@
+#include <windows.h>
+
+#include "framework/WinApp.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  return AfxWinMain();
+}

@@ -1,0 +1,301 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "support/CounterHarness.h"
+
+namespace {
+
+class Timekeeping : public ::testing::Test, public CounterHarness {};
+
+TEST_F(Timekeeping, CountdownReachesZeroAndRestsThereWithoutRepainting) {
+  Counter.Start(10, DownToZero, Auto, 0, 0);
+  EXPECT_TRUE(Repainted());
+  EXPECT_EQ(Text(), "00:10");
+  RunFor(999);
+  EXPECT_EQ(Text(), "00:10") << "the first second is counted one second after Start";
+  EXPECT_FALSE(Repainted());
+  RunFor(1);
+  EXPECT_EQ(Text(), "00:09");
+  EXPECT_TRUE(Repainted());
+  RunFor(9000);
+  EXPECT_EQ(Text(), "00:00");
+  Repainted();
+  for (int i = 0; i < 200; ++i) {
+    Step(30);
+    ASSERT_FALSE(Repainted()) << "a finished count-down repaints nothing";
+  }
+  EXPECT_EQ(Text(), "00:00");
+  EXPECT_EQ(Counter.Elapsed.GetTotalSeconds(), 10);
+}
+
+TEST_F(Timekeeping, AutoRestartShowsZeroForOneSecondThenTheFullTime) {
+  Counter.Continuous = true;
+  Counter.Start(10, DownToZero, Auto, 0, 0);
+  RunFor(10000);
+  EXPECT_EQ(Text(), "00:00");
+  RunFor(999);
+  EXPECT_EQ(Text(), "00:00");
+  RunFor(1);
+  EXPECT_EQ(Text(), "00:10");
+  RunFor(1000);
+  EXPECT_EQ(Text(), "00:09");
+}
+
+TEST_F(Timekeeping, AutoRestartDoesNothingForOtherTypes) {
+  Counter.Continuous = true;
+  Counter.Start(2, CountUp, Auto, 0, 0);
+  RunFor(5000);
+  EXPECT_EQ(Text(), "00:05");
+  Counter.Start(2, DownPastZero, Auto, 0, 0);
+  RunFor(5000);
+  EXPECT_EQ(Text(), "-00:03");
+}
+
+TEST_F(Timekeeping, ZeroLengthShowsZeroAndWithAutoRestartRepaintsEverySecond) {
+  Counter.Start(0, DownToZero, Auto, 0, 0);
+  EXPECT_EQ(Text(), "00:00");
+  Repainted();
+  RunFor(3000);
+  EXPECT_FALSE(Repainted());
+
+  Counter.Continuous = true;
+  Counter.Start(0, DownToZero, Auto, 0, 0);
+  Repainted();
+  for (int second = 0; second < 3; ++second) {
+    RunFor(1000);
+    EXPECT_TRUE(Repainted()) << "restart at second " << second;
+    EXPECT_EQ(Text(), "00:00");
+    EXPECT_EQ(Counter.Elapsed.GetTotalSeconds(), 0);
+  }
+}
+
+TEST_F(Timekeeping, PastZeroGoesNegativeAndRed) {
+  Counter.Start(5, DownPastZero, Auto, 3, 1);
+  RunFor(8000);
+  EXPECT_EQ(Text(), "-00:03");
+  EXPECT_EQ(Counter.GetColourState(), Red);
+  RunFor(60000);
+  EXPECT_EQ(Text(), "-01:03");
+}
+
+TEST_F(Timekeeping, PauseDelaysTheEndByItsLengthOnTheOldPhase) {
+  Counter.Start(60, DownToZero, Auto, 0, 0);
+  RunFor(2500);
+  EXPECT_EQ(Counter.Elapsed.GetTotalSeconds(), 2);
+  Counter.Paused = true;
+  RunFor(10000);
+  EXPECT_EQ(Counter.Elapsed.GetTotalSeconds(), 2) << "nothing counted while paused";
+  Counter.Paused = false;
+  // Back at 12.5 s; the grid still lies on whole seconds after Start.
+  RunFor(490);
+  EXPECT_EQ(Counter.Elapsed.GetTotalSeconds(), 2);
+  RunFor(10);
+  EXPECT_EQ(Counter.Elapsed.GetTotalSeconds(), 3) << "the next count comes at 13.0 s";
+  RunFor(56990);
+  EXPECT_EQ(Text(), "00:01");
+  RunFor(10);
+  EXPECT_EQ(Text(), "00:00") << "60 s plus the 10 s pause";
+}
+
+TEST_F(Timekeeping, NoBurstOfSecondsAfterALongPause) {
+  Counter.Start(600, DownToZero, Auto, 0, 0);
+  Counter.Paused = true;
+  RunFor(60000);
+  Counter.Paused = false;
+  Step(30);
+  EXPECT_EQ(Counter.Elapsed.GetTotalSeconds(), 0);
+  RunFor(1000);
+  EXPECT_EQ(Counter.Elapsed.GetTotalSeconds(), 1);
+}
+
+TEST_F(Timekeeping, StartWhilePausedShowsTheNewTimeAndStaysPaused) {
+  Counter.Start(60, DownToZero, Auto, 0, 0);
+  RunFor(5000);
+  Counter.Paused = true;
+  Counter.Flashing = true;
+  Counter.Start(30, DownToZero, Auto, 0, 0);
+  EXPECT_EQ(Text(), "00:30");
+  EXPECT_TRUE(Counter.Paused);
+  EXPECT_TRUE(Counter.Flashing);
+  RunFor(3000);
+  EXPECT_EQ(Text(), "00:30");
+}
+
+TEST_F(Timekeeping, AStalledThreadCatchesUpOneSecondPerTick) {
+  Counter.Start(60, DownToZero, Auto, 0, 0);
+  RunFor(990);
+  Clock.Advance(2040);  // nothing ticks for two seconds: now 3.03 s
+  std::vector<int64_t> counted;
+  for (int i = 0; i < 5; ++i) {
+    Step(30);
+    counted.push_back(Counter.Elapsed.GetTotalSeconds());
+  }
+  EXPECT_EQ(counted, (std::vector<int64_t>{1, 2, 3, 3, 3}));
+}
+
+TEST_F(Timekeeping, TickCounterWrapDoesNotJump) {
+  Clock.Ticks = 0xFFFFFFFFu - 2500;
+  Counter.Start(60, DownToZero, Auto, 0, 0);
+  for (int second = 1; second <= 6; ++second) {
+    RunFor(1000);
+    EXPECT_EQ(Counter.Elapsed.GetTotalSeconds(), second) << "tick count " << Clock.Ticks;
+  }
+  EXPECT_LT(Clock.Ticks, 10000u) << "the test crossed the wrap";
+}
+
+TEST_F(Timekeeping, CountsExactlyOverALongRunWithJitteryTicks) {
+  Counter.Start(100000, CountUp, Auto, 0, 0);
+  const DWORD gaps[] = {27, 30, 31, 33, 63, 29, 30, 250, 30, 28};
+  DWORD total = 0;
+  for (int i = 0; i < 30000; ++i) {
+    const DWORD gap = gaps[i % 10];
+    Step(gap);
+    total += gap;
+  }
+  // Each tick counts at most one second; after the last, the grid is at most
+  // a few seconds behind. Catch up and compare with the clock.
+  RunFor(5000);
+  total += 5000;
+  EXPECT_EQ(Counter.Elapsed.GetTotalSeconds(), total / 1000);
+}
+
+TEST_F(Timekeeping, RealTimeFreezesWhilePausedAndJumpsOnContinue) {
+  Clock.Wall = UtcSeconds(2026, 12, 9, 12, 0, 5);
+  Counter.Start(0, RealTime24, Auto, 0, 0);
+  EXPECT_EQ(Text(), "12:00:05");
+  Counter.Paused = true;
+  RunFor(10000);
+  EXPECT_EQ(Text(), "12:00:05");
+  Counter.Paused = false;
+  Repainted();
+  Step(30);
+  EXPECT_EQ(Text(), "12:00:15");
+  EXPECT_TRUE(Repainted());
+}
+
+TEST_F(Timekeeping, RealTimeRepaintsOncePerWallSecond) {
+  Clock.Wall = UtcSeconds(2026, 12, 9, 23, 59, 58);
+  Counter.Start(0, RealTime12, Auto, 0, 0);
+  Repainted();
+  int repaints = 0;
+  for (int i = 0; i < 100; ++i) {  // 3 s of ticks
+    Step(30);
+    repaints += Repainted() ? 1 : 0;
+  }
+  EXPECT_EQ(repaints, 3);
+  EXPECT_EQ(Text(), "12:00:01");
+  EXPECT_EQ(Counter.Elapsed.GetTotalSeconds(), 0) << "real-time counters count nothing";
+}
+
+TEST_F(Timekeeping, RealTimeWithoutLocalTimeShowsNothingAndDoesNotSpin) {
+  Clock.Wall = UtcSeconds(2026, 12, 9, 12, 0, 0);
+  Clock.LocalTimeFails = true;
+  Counter.Start(0, RealTime24, Auto, 0, 0);
+  EXPECT_EQ(Text(), "");
+  Repainted();
+  RunFor(3000);
+  EXPECT_FALSE(Repainted()) << "both sides read -1: no change to show";
+}
+
+TEST_F(Timekeeping, FlashTogglesEvery300msAndCatchesUp) {
+  Counter.Start(60, DownToZero, Auto, 0, 0);
+  Counter.Flashing = true;
+  std::vector<DisplayColour> phases;
+  Step(1);  // the flash grid is due at Start: first phase change
+  phases.push_back(Counter.GetColourState());
+  for (int i = 0; i < 4; ++i) {
+    RunFor(300);
+    phases.push_back(Counter.GetColourState());
+  }
+  EXPECT_EQ(phases, (std::vector<DisplayColour>{Normal, Blank, Normal, Blank, Normal}));
+
+  RunFor(300);
+  ASSERT_EQ(Counter.GetColourState(), Blank);
+  Counter.Flashing = false;
+  EXPECT_EQ(Counter.GetColourState(), Normal) << "stopping the flash shows the digits at once";
+  RunFor(900);
+  EXPECT_FALSE(Counter.FlashVisible) << "the phase is kept while not flashing";
+  Counter.Flashing = true;
+  EXPECT_EQ(Counter.GetColourState(), Blank);
+}
+
+TEST_F(Timekeeping, FlashRepaintsOnlyWhileFlashing) {
+  Counter.Start(600, DownToZero, Auto, 0, 0);
+  Repainted();
+  int repaints = 0;
+  for (int i = 0; i < 30; ++i) {  // 900 ms: no second yet
+    Step(30);
+    repaints += Repainted() ? 1 : 0;
+  }
+  EXPECT_EQ(repaints, 0);
+  Counter.Flashing = true;
+  for (int i = 0; i < 20; ++i) {  // 600 ms more
+    Step(30);
+    repaints += Repainted() ? 1 : 0;
+  }
+  EXPECT_GE(repaints, 2);
+  EXPECT_LE(repaints, 4);  // two flash phases and the second at 1.0 s
+}
+
+TEST_F(Timekeeping, IdleCounterCountsNothingAndIsBlank) {
+  RunFor(5000);
+  EXPECT_FALSE(Counter.Started);
+  EXPECT_EQ(Counter.Elapsed.GetTotalSeconds(), 0);
+  EXPECT_EQ(Counter.GetColourState(), Blank);
+  EXPECT_FALSE(Repainted());
+}
+
+TEST_F(Timekeeping, OperationsRecreateAClosedDisplay) {
+  Counter.Window.DestroyWindow();
+  ASSERT_FALSE(Counter.Window.HasWindow());
+  Counter.SetTicker("Doors open at eight");
+  EXPECT_TRUE(Counter.Window.HasWindow());
+  EXPECT_EQ(Counter.Ticker, "Doors open at eight");
+
+  Counter.Window.DestroyWindow();
+  Counter.SetTickerStyle(2, FALSE, RGB(1, 2, 3));
+  EXPECT_TRUE(Counter.Window.HasWindow());
+  EXPECT_EQ(Counter.TickerSize, 2);
+  EXPECT_FALSE(Counter.AutoTickerColour);
+  EXPECT_EQ(Counter.TickerColour, RGB(1, 2, 3));
+
+  Counter.Window.DestroyWindow();
+  Counter.Start(30, DownToZero, Auto, 0, 0);
+  EXPECT_TRUE(Counter.Window.HasWindow());
+  EXPECT_TRUE(Repainted());
+}
+
+TEST_F(Timekeeping, TickWithoutAWindowIsHarmless) {
+  Counter.Start(30, DownToZero, Auto, 0, 0);
+  Counter.Window.DestroyWindow();
+  RunFor(3000);
+  EXPECT_EQ(Counter.Elapsed.GetTotalSeconds(), 3);
+  EXPECT_FALSE(Counter.Window.HasWindow()) << "ticking never re-creates the window";
+}
+
+TEST(CounterConstruction, DefaultsAreIdleWithGreenYellowRedArial) {
+  ManualClock clock;
+  clock.Ticks = 123456;
+  MemoryProfile profile;
+  CCounter counter(7);
+  EXPECT_EQ(counter.Type, DownToZero);
+  EXPECT_EQ(counter.Format, Auto);
+  EXPECT_EQ(counter.TotalTime.GetTotalSeconds(), 0);
+  EXPECT_EQ(counter.Index, 7);
+  EXPECT_EQ(counter.SectionName, "Counter7");
+  EXPECT_FALSE(counter.Started || counter.Paused || counter.Flashing || counter.FlashVisible);
+  EXPECT_FALSE(counter.Continuous || counter.DisplayDuringPause || counter.DriveHardware);
+  EXPECT_TRUE(counter.AutoTickerColour);
+  EXPECT_EQ(counter.TickerColour, RGB(255, 255, 255));
+  EXPECT_EQ(counter.TickerSize, 0);
+  EXPECT_EQ(counter.NextFlashTick, 123456u);
+  EXPECT_EQ(counter.NextSecondTick, 123456u);
+  EXPECT_EQ(counter.NormalStyle.Colour, RGB(0, 255, 0));
+  EXPECT_EQ(counter.OrangeStyle.Colour, RGB(255, 255, 0));
+  EXPECT_EQ(counter.RedStyle.Colour, RGB(255, 0, 0));
+  EXPECT_STREQ(counter.RedStyle.LogFont.lfFaceName, "Arial");
+  EXPECT_FALSE(counter.Window.HasWindow()) << "construction creates no window";
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+
+#include "framework/Clock.h"
+
+// A clock the test moves by hand. Local time is UTC plus a fixed offset,
+// computed here so that results do not depend on the machine's time zone.
+class ManualClock final : public Clock {
+public:
+  ManualClock() { AfxSetClock(this); }
+  ~ManualClock() override { AfxSetClock(nullptr); }
+  ManualClock(const ManualClock&) = delete;
+  ManualClock& operator=(const ManualClock&) = delete;
+
+  DWORD GetTickCount() override { return Ticks; }
+  DWORD TimeGetTime() override { return MultimediaTime; }
+  int64_t Time64() override { return Wall; }
+  bool LocalTime(int64_t time, std::tm& out) override;
+
+  // Moves every clock forward by ms milliseconds (the wall clock by whole seconds).
+  void Advance(DWORD ms) {
+    Ticks += ms;
+    MultimediaTime += ms;
+    WallMs += ms;
+    Wall += WallMs / 1000;
+    WallMs %= 1000;
+  }
+
+  DWORD Ticks = 0;
+  DWORD MultimediaTime = 0;
+  int64_t Wall = 0;
+  DWORD WallMs = 0;
+  int64_t LocalOffsetSeconds = 0;
+  bool LocalTimeFails = false;
+};
+
+// Seconds since 1970 of a UTC date and time.
+int64_t UtcSeconds(int year, int month, int day, int hour, int minute, int second);

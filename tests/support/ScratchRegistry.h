@@ -1,0 +1,20 @@
+#pragma once
+
+#include <windows.h>
+
+// Gives the process a private HKEY_CURRENT_USER for its lifetime, so that
+// tests never touch the real user's settings, and removes it afterwards.
+class ScratchRegistry {
+public:
+  ScratchRegistry();
+  ~ScratchRegistry();
+  ScratchRegistry(const ScratchRegistry&) = delete;
+  ScratchRegistry& operator=(const ScratchRegistry&) = delete;
+
+  // Removes every setting of the program (HKCU\Software\Halvorn Industries).
+  static void Clear();
+
+private:
+  char Path[96];
+  HKEY Key = nullptr;
+};

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Builds Velto and runs every test: the portable code natively under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then everything under Wine
+# on a virtual display of its own. Installs missing packages first. Ends
+# every process it started, by process id.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+started=$(date +%s)
+
+tools/install-deps.sh || exit 1
+source tools/xdisplay.sh
+
+build=${VELTO_BUILD_DIR:-$root/build}
+prefix=${VELTO_TEST_PREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/velto/wine-test}
+jobs=$(nproc)
+
+echo "== Building (native, sanitizers)"
+cmake -S . -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null || exit 1
+cmake --build "$build/native" -j "$jobs" || exit 1
+
+echo "== Building (Windows, MinGW-w64)"
+cmake -S . -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null || exit 1
+cmake --build "$build/win" -j "$jobs" || exit 1
+
+echo "== Preparing the Wine prefix $prefix"
+tools/wine-prefix.sh "$prefix" || exit 1
+
+pids=()
+cleanup() {
+  local pid
+  for pid in "${pids[@]}"; do
+    kill "$pid" 2>/dev/null
+  done
+  for pid in "${pids[@]}"; do
+    wait "$pid" 2>/dev/null
+  done
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+display=$(velto_free_display) || { echo "no free X display" >&2; exit 1; }
+Xvfb ":$display" -screen 0 1920x1040x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+pids+=($!)
+velto_wait_display "$display" || exit 1
+
+export DISPLAY=":$display" WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export VELTO_TEST_DISPLAY_SIZE=1920x1040
+# One wineserver for the whole run, so that each test process starts quickly.
+wineserver -f -p >/dev/null 2>&1 &
+pids+=($!)
+# Wine's desktop and service processes start with the first program; start
+# them here, away from the test runner's output pipes.
+wine cmd /c exit >/dev/null 2>&1 </dev/null
+
+passed=0
+failed=0
+status=0
+run_ctest() {
+  local name=$1 dir=$2
+  shift 2
+  echo "== Tests: $name"
+  local log
+  log=$(mktemp)
+  ctest --test-dir "$dir" --output-on-failure "$@" 2>&1 | tee "$log"
+  local rc=${PIPESTATUS[0]}
+  local summary
+  summary=$(grep -E '^[0-9]+% tests passed' "$log" | tail -n 1)
+  if [[ $summary =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
+    failed=$((failed + BASH_REMATCH[1]))
+    passed=$((passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
+  fi
+  rm -f "$log"
+  [ "$rc" -eq 0 ] || status=1
+}
+
+run_ctest "native" "$build/native" -j "$jobs"
+run_ctest "Windows, under Wine" "$build/win"
+
+echo "== Finished in $(( $(date +%s) - started )) s"
+echo "tests: $passed passed, $failed failed"
+exit $status
