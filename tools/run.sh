@@ -30,10 +30,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-display=$(velto_free_display) || { echo "no free X display" >&2; exit 1; }
-Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-velto_wait_display "$display" || exit 1
+velto_start_xvfb 1920x1080x24
+xvfb_status=$?
+[ -n "${VELTO_XVFB_PID:-}" ] && pids+=("$VELTO_XVFB_PID")
+[ "$xvfb_status" -eq 0 ] || exit 1
+display=$VELTO_XVFB_DISPLAY
 export DISPLAY=":$display"
 wineserver -f -p >/dev/null 2>&1 &
 pids+=($!)

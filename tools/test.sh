@@ -40,10 +40,11 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-display=$(velto_free_display) || { echo "no free X display" >&2; exit 1; }
-Xvfb ":$display" -screen 0 1920x1040x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-pids+=($!)
-velto_wait_display "$display" || exit 1
+velto_start_xvfb 1920x1040x24
+xvfb_status=$?
+[ -n "${VELTO_XVFB_PID:-}" ] && pids+=("$VELTO_XVFB_PID")
+[ "$xvfb_status" -eq 0 ] || exit 1
+display=$VELTO_XVFB_DISPLAY
 
 export DISPLAY=":$display" WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export VELTO_TEST_DISPLAY_SIZE=1920x1040

@@ -1,14 +1,25 @@
 # Helpers for the scripts that need an X display (sourced, not run).
 
-# Prints the number of a display that nothing uses, from 90 upwards.
-velto_free_display() {
-  local n
-  for n in $(seq 90 140); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-      echo "$n"
-      return 0
+# Starts Xvfb on a display number it picks itself (so that runs side by side
+# never share one) with the given screen size, e.g. 1920x1040x24. Sets
+# VELTO_XVFB_PID and VELTO_XVFB_DISPLAY.
+velto_start_xvfb() {
+  local size=$1 numberfile
+  numberfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp -noreset 3>"$numberfile" >/dev/null 2>&1 &
+  VELTO_XVFB_PID=$!
+  local i
+  for i in $(seq 1 100); do
+    if [ -s "$numberfile" ]; then
+      VELTO_XVFB_DISPLAY=$(tr -dc '0-9' <"$numberfile")
+      rm -f "$numberfile"
+      velto_wait_display "$VELTO_XVFB_DISPLAY"
+      return
     fi
+    sleep 0.1
   done
+  rm -f "$numberfile"
+  echo "Xvfb did not start" >&2
   return 1
 }
 
@@ -21,6 +32,6 @@ velto_wait_display() {
     fi
     sleep 0.1
   done
-  echo "X server :$1 did not start" >&2
+  echo "X server :$1 did not answer" >&2
   return 1
 }
