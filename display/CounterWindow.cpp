@@ -56,3 +56,16 @@ void CCounterWindow::OnPaint() {
            BLACKNESS);
   ::EndPaint(m_hWnd, &ps);
 }
+
+void CCounterWindow::SetTransparent(bool bTransparent) {
+  Transparent = bTransparent;
+  if (!HasWindow()) return;
+  if (bTransparent) {
+    ModifyStyleEx(0, WS_EX_LAYERED);
+    ::SetLayeredWindowAttributes(m_hWnd, RGB(0, 0, 0), 0, LWA_COLORKEY);
+    ModifyStyle(WS_THICKFRAME, 0, SWP_FRAMECHANGED);
+  } else {
+    ModifyStyleEx(WS_EX_LAYERED, 0);
+    ModifyStyle(0, WS_THICKFRAME, SWP_FRAMECHANGED);
+  }
+}

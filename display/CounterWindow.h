@@ -25,6 +25,8 @@ public:
   // Re-creates the ticker font for a client area nClientHeight pixels high.
   void CreateTickerFont(int nClientHeight);
   CString GetTickerText() const;
+  // Colour-key transparency: black becomes see-through and the sizing frame goes.
+  void SetTransparent(bool bTransparent);
 
   CFont TickerFont;
   int TickerHeight = 0;
