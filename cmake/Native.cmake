@@ -1,6 +1,12 @@
 # Host build: the portable sources and their tests, under AddressSanitizer and
 # UndefinedBehaviorSanitizer. Windows-only collaborators are replaced by the
 # stand-ins in tests/native/include.
+option(VELTO_FUZZ "Build the fuzz targets (needs clang) instead of the unit tests" OFF)
+if(VELTO_FUZZ)
+  include(cmake/Fuzz.cmake)
+  return()
+endif()
+
 find_package(GTest REQUIRED)
 
 set(VELTO_SANITIZE "-fsanitize=address,undefined" CACHE STRING "Sanitizer flags of the host build")

@@ -19,6 +19,11 @@ echo "== Building (native, sanitizers)"
 cmake -S . -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null || exit 1
 cmake --build "$build/native" -j "$jobs" || exit 1
 
+echo "== Building (fuzz targets, clang libFuzzer)"
+cmake -S . -B "$build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELTO_FUZZ=ON \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null || exit 1
+cmake --build "$build/fuzz" -j "$jobs" || exit 1
+
 echo "== Building (Windows, MinGW-w64)"
 cmake -S . -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null || exit 1
@@ -77,6 +82,7 @@ run_ctest() {
 }
 
 run_ctest "native" "$build/native" -j "$jobs"
+run_ctest "fuzzing (bounded)" "$build/fuzz" -j "$jobs"
 run_ctest "Windows, under Wine" "$build/win"
 
 echo "== Finished in $(( $(date +%s) - started )) s"
