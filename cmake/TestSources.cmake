@@ -13,4 +13,6 @@ set(VELTO_WINDOWS_TESTS
   tests/wine/RegistryProfileTest.cpp
   tests/wine/ExecutableTest.cpp
   tests/support/ScratchRegistry.cpp
+  tests/support/ProcessWatch.cpp
+  tests/wine/InstalledProgramTest.cpp
 )

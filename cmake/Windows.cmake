@@ -56,3 +56,33 @@ gtest_discover_tests(velto_tests TEST_PREFIX "wine." DISCOVERY_MODE PRE_TEST
 
 add_test(NAME exe.imports_only_system_dlls
          COMMAND bash ${CMAKE_SOURCE_DIR}/tools/check-imports.sh $<TARGET_FILE:Velto> $<TARGET_FILE:velto_tests>)
+
+# ---- distribution ----------------------------------------------------------
+# The installer (NSIS) and the portable zip, both from the same Velto.exe and
+# the version of this project.
+set(VELTO_DIST_VERSION "${PROJECT_VERSION}.${VELTO_BUILD_NUMBER}")
+set(VELTO_INSTALLER ${CMAKE_BINARY_DIR}/dist/Velto-${PROJECT_VERSION}-setup.exe)
+set(VELTO_PORTABLE_ZIP ${CMAKE_BINARY_DIR}/dist/Velto-${PROJECT_VERSION}-portable.zip)
+find_program(MAKENSIS makensis REQUIRED)
+add_custom_command(
+  OUTPUT ${VELTO_INSTALLER}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/dist
+  COMMAND ${MAKENSIS} -V2 -DVERSION=${VELTO_DIST_VERSION} -DEXE=$<TARGET_FILE:Velto>
+          -DICON=${CMAKE_BINARY_DIR}/generated/Velto.ico -DREADME=${CMAKE_SOURCE_DIR}/README.md
+          -DOUTFILE=${VELTO_INSTALLER} ${CMAKE_SOURCE_DIR}/installer/Velto.nsi
+  DEPENDS Velto ${CMAKE_SOURCE_DIR}/installer/Velto.nsi ${CMAKE_SOURCE_DIR}/README.md
+  COMMENT "Building the installer")
+add_custom_command(
+  OUTPUT ${VELTO_PORTABLE_ZIP}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/dist/portable/Velto
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Velto> ${CMAKE_BINARY_DIR}/dist/portable/Velto/Velto.exe
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_BINARY_DIR}/dist/portable/Velto/README.txt
+  COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/dist/portable
+          ${CMAKE_COMMAND} -E tar cf ${VELTO_PORTABLE_ZIP} --format=zip Velto
+  DEPENDS Velto ${CMAKE_SOURCE_DIR}/README.md
+  COMMENT "Building the portable zip")
+add_custom_target(dist ALL DEPENDS ${VELTO_INSTALLER} ${VELTO_PORTABLE_ZIP})
+
+add_test(NAME installer.install_run_uninstall
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/installer/installer-test.sh ${VELTO_INSTALLER} ${VELTO_PORTABLE_ZIP})
+set_tests_properties(installer.install_run_uninstall PROPERTIES TIMEOUT 300)
