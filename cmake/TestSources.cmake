@@ -4,6 +4,8 @@ set(VELTO_PORTABLE_TESTS
   tests/engine/CounterTimekeepingTest.cpp
   tests/engine/TextStyleTest.cpp
   tests/engine/CounterListTest.cpp
+  tests/engine/ExpanderOutputTest.cpp
+  tests/support/SimulatedExpander.cpp
   tests/support/MemoryProfile.cpp
   tests/support/ManualClock.cpp
 )
