@@ -14,5 +14,6 @@ set(VELTO_PORTABLE_TESTS
 set(VELTO_WINDOWS_TESTS
   tests/wine/RegistryProfileTest.cpp
   tests/wine/ExecutableTest.cpp
+  tests/wine/ExpanderHidTest.cpp
   tests/support/ScratchRegistry.cpp
 )
