@@ -20,6 +20,7 @@ set(VELTO_WINDOWS_SOURCES
   framework/Wnd.cpp
   framework/Gdi.cpp
   display/CounterWindow.cpp
+  device/ExpanderSystemWin32.cpp
   app/VeltoApp.cpp
 )
 

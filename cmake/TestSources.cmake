@@ -4,6 +4,8 @@ set(VELTO_PORTABLE_TESTS
   tests/engine/CounterTimekeepingTest.cpp
   tests/engine/TextStyleTest.cpp
   tests/engine/CounterListTest.cpp
+  tests/engine/ExpanderOutputTest.cpp
+  tests/support/SimulatedExpander.cpp
   tests/support/MemoryProfile.cpp
   tests/support/ManualClock.cpp
 )
@@ -12,6 +14,7 @@ set(VELTO_PORTABLE_TESTS
 set(VELTO_WINDOWS_TESTS
   tests/wine/RegistryProfileTest.cpp
   tests/wine/ExecutableTest.cpp
+  tests/wine/ExpanderHidTest.cpp
   tests/support/ScratchRegistry.cpp
   tests/support/ProcessWatch.cpp
   tests/wine/InstalledProgramTest.cpp

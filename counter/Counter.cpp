@@ -119,8 +119,7 @@ void CCounter::UpdateHardware() {
 
   bool negative = false;
   const CString text = GetDeviceText(negative);
-  expander->LeftPair = ReadDevicePair(text, 0);
-  expander->RightPair = ReadDevicePair(text, 3);
+  ParseDeviceText(text, expander->LeftPair, expander->RightPair);
   expander->Negative = negative;
   const DisplayColour colour = (Paused && !DisplayDuringPause) ? Blank : GetColourState();
   expander->ColourCode = ColourCodeOf(colour);
