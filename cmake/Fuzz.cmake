@@ -4,6 +4,7 @@
 set(VELTO_FUZZ_SECONDS 20 CACHE STRING "How long each fuzz target runs in the test suite")
 
 add_library(velto_fuzz_portable STATIC ${VELTO_PORTABLE_SOURCES} tests/native/NativeStandIns.cpp
+            tests/native/NoExpanderPlatform.cpp
             tests/support/ManualClock.cpp tests/support/MemoryProfile.cpp)
 target_include_directories(velto_fuzz_portable PUBLIC
   ${CMAKE_SOURCE_DIR}/tests/native/include ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)

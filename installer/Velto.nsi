@@ -6,11 +6,10 @@
 ; Built by CMake (target "installer"), which passes VERSION, EXE, ICON, README
 ; and OUTFILE on the command line.
 
-Unicode true
+Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !include "MUI2.nsh"
-!include "x64.nsh"
 
 !define PRODUCT "Velto"
 !define COMPANY "Halvorn Industries"
@@ -45,10 +44,6 @@ VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 ${COMPANY} Ltd"
 !insertmacro MUI_LANGUAGE "English"
 
 Function .onInit
-  ${IfNot} ${RunningX64}
-    MessageBox MB_ICONSTOP "Velto needs 64-bit Windows." /SD IDOK
-    Abort
-  ${EndIf}
   SetRegView 64
 FunctionEnd
 

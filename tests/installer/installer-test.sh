@@ -37,16 +37,20 @@ check "Programs and Features entry" bash -c "wine reg query '$uninstall_key' /v 
 check "installed program is the built one" cmp -s "$dir/Velto.exe" "$(dirname "$setup")/../Velto.exe"
 
 # The installed program starts (and is closed again) under the test program's watch.
-check "installed program starts" env VELTO_INSTALLED_EXE="C:\\Program Files\\Halvorn Industries\\Velto\\Velto.exe" \
-  wine "$tests_exe" --gtest_filter='InstalledProgram.*' --gtest_also_run_disabled_tests >/dev/null
+run_installed() {
+  VELTO_INSTALLED_EXE='C:\Program Files\Halvorn Industries\Velto\Velto.exe' \
+    wine "$tests_exe" --gtest_filter='InstalledProgram.*' >/dev/null 2>&1
+}
+check "installed program starts" run_installed
 
 wine reg add "$settings_key" /v Counters /t REG_SZ /d "1,2" /f >/dev/null 2>&1
 wine "C:\\Program Files\\Halvorn Industries\\Velto\\Uninstall.exe" /S
+# The uninstaller runs from a copy of itself and returns at once: wait for
+# its work to show.
 for _ in $(seq 1 300); do
-  [ -e "$dir/Velto.exe" ] || [ -e "$dir/Uninstall.exe" ] || break
-  sleep 0.1
+  [ -e "$dir" ] || wine reg query "$uninstall_key" /reg:64 >/dev/null 2>&1 || break
+  sleep 0.2
 done
-wineserver -w 2>/dev/null || true
 check "program files removed" test ! -e "$dir"
 check "shortcut removed" test ! -e "$link"
 check "Programs and Features entry removed" bash -c "! wine reg query '$uninstall_key' /reg:64 >/dev/null 2>&1"
