@@ -18,6 +18,8 @@ set(VELTO_WINDOWS_SOURCES
   framework/WinApp.cpp
   framework/RegKey.cpp
   framework/Wnd.cpp
+  framework/Dialog.cpp
+  framework/PropertySheet.cpp
   framework/Gdi.cpp
   display/CounterWindow.cpp
   app/VeltoApp.cpp
