@@ -10,6 +10,7 @@ set(VELTO_PORTABLE_SOURCES
   counter/TextStyle.cpp
   app/CounterList.cpp
   device/ExpanderOutput.cpp
+  page/TimeEntry.cpp
 )
 
 # Sources that talk to Win32 (product build only).
@@ -23,6 +24,10 @@ set(VELTO_WINDOWS_SOURCES
   framework/Gdi.cpp
   display/CounterWindow.cpp
   app/VeltoApp.cpp
+  app/VeltoSheet.cpp
+  app/SetupPage.cpp
+  page/CounterPage.cpp
+  about/AboutPage.cpp
 )
 
 # The program's entry: the application object and the resources.

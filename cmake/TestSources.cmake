@@ -4,6 +4,7 @@ set(VELTO_PORTABLE_TESTS
   tests/engine/CounterTimekeepingTest.cpp
   tests/engine/TextStyleTest.cpp
   tests/engine/CounterListTest.cpp
+  tests/engine/TimeEntryTest.cpp
   tests/support/MemoryProfile.cpp
   tests/support/ManualClock.cpp
 )
@@ -12,5 +13,7 @@ set(VELTO_PORTABLE_TESTS
 set(VELTO_WINDOWS_TESTS
   tests/wine/RegistryProfileTest.cpp
   tests/wine/ExecutableTest.cpp
+  tests/wine/ControlSheetTest.cpp
+  tests/wine/CounterPageTest.cpp
   tests/support/ScratchRegistry.cpp
 )

@@ -18,8 +18,8 @@ bool IsRadioButton(HWND control) {
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
-  ON_COMMAND(IDOK, OnOK)
-  ON_COMMAND(IDCANCEL, OnCancel)
+ON_COMMAND(IDOK, OnOK)
+ON_COMMAND(IDCANCEL, OnCancel)
 END_MESSAGE_MAP()
 
 HWND CDataExchange::PrepareCtrl(int id) {
@@ -49,8 +49,10 @@ void DDX_Radio(CDataExchange* pDX, int id, int& value) {
 void DDX_Check(CDataExchange* pDX, int id, int& value) {
   HWND control = pDX->PrepareCtrl(id);
   if (!control) return;
-  if (pDX->m_bSaveAndValidate) value = static_cast<int>(SendMessageA(control, BM_GETCHECK, 0, 0));
-  else SendMessageA(control, BM_SETCHECK, static_cast<WPARAM>(value), 0);
+  if (pDX->m_bSaveAndValidate)
+    value = static_cast<int>(SendMessageA(control, BM_GETCHECK, 0, 0));
+  else
+    SendMessageA(control, BM_SETCHECK, static_cast<WPARAM>(value), 0);
 }
 
 void DDX_Check(CDataExchange* pDX, int id, bool& value) {
@@ -65,9 +67,7 @@ void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
   if (item && !control.SubclassWindow(item)) pDX->Fail();
 }
 
-void CDialog::TieToDialog(HWND hwnd) {
-  SubclassWindow(hwnd);
-}
+void CDialog::TieToDialog(HWND hwnd) { SubclassWindow(hwnd); }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM, LPARAM) {
   CDialog* dialog = dynamic_cast<CDialog*>(FromHandlePermanent(hwnd));
@@ -86,8 +86,8 @@ INT_PTR CDialog::DoModal() {
   pendingDialog = this;
   HWND owner = m_pParentWnd ? m_pParentWnd->GetSafeHwnd() : nullptr;
   if (!owner && AfxGetMainWnd()) owner = AfxGetMainWnd()->GetSafeHwnd();
-  const INT_PTR result = ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), owner,
-                                           &CDialog::DialogProc, 0);
+  const INT_PTR result =
+      ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), owner, &CDialog::DialogProc, 0);
   if (pendingDialog == this) pendingDialog = nullptr;
   Modal = false;
   return result;
@@ -107,8 +107,10 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent) {
 
 void CDialog::EndDialog(int result) {
   if (!m_hWnd) return;
-  if (Modal) ::EndDialog(m_hWnd, result);
-  else DestroyWindow();
+  if (Modal)
+    ::EndDialog(m_hWnd, result);
+  else
+    DestroyWindow();
 }
 
 BOOL CDialog::OnInitDialog() {
@@ -128,9 +130,7 @@ void CDialog::OnOK() {
   EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() {
-  EndDialog(IDCANCEL);
-}
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
 BOOL CDialog::PreTranslateMessage(MSG* msg) {
   if (Modal || !m_hWnd) return FALSE;
@@ -142,13 +142,9 @@ UINT CDialog::GetDlgItemInt(int id, BOOL* translated, BOOL isSigned) const {
   return ::GetDlgItemInt(m_hWnd, id, translated, isSigned);
 }
 
-void CDialog::SetDlgItemInt(int id, UINT value, BOOL isSigned) {
-  ::SetDlgItemInt(m_hWnd, id, value, isSigned);
-}
+void CDialog::SetDlgItemInt(int id, UINT value, BOOL isSigned) { ::SetDlgItemInt(m_hWnd, id, value, isSigned); }
 
-void CDialog::SetDlgItemText(int id, LPCTSTR text) {
-  ::SetDlgItemTextA(m_hWnd, id, text);
-}
+void CDialog::SetDlgItemText(int id, LPCTSTR text) { ::SetDlgItemTextA(m_hWnd, id, text); }
 
 CString CDialog::GetDlgItemText(int id) const {
   HWND control = ::GetDlgItem(m_hWnd, id);
@@ -166,13 +162,9 @@ int CDialog::GetDlgItemText(int id, CString& text) const {
   return text.GetLength();
 }
 
-void CDialog::CheckDlgButton(int id, UINT check) {
-  ::CheckDlgButton(m_hWnd, id, check);
-}
+void CDialog::CheckDlgButton(int id, UINT check) { ::CheckDlgButton(m_hWnd, id, check); }
 
-UINT CDialog::IsDlgButtonChecked(int id) const {
-  return ::IsDlgButtonChecked(m_hWnd, id);
-}
+UINT CDialog::IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(m_hWnd, id); }
 
 void CDialog::CheckRadioButton(int firstId, int lastId, int checkId) {
   ::CheckRadioButton(m_hWnd, firstId, lastId, checkId);

@@ -64,9 +64,7 @@ BOOL CPropertyPage::OnSetActive() {
   return TRUE;
 }
 
-BOOL CPropertyPage::OnKillActive() {
-  return UpdateData(TRUE);
-}
+BOOL CPropertyPage::OnKillActive() { return UpdateData(TRUE); }
 
 BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
   if (CDialog::OnNotify(wParam, lParam, result)) return TRUE;
@@ -188,9 +186,7 @@ void CPropertySheet::RemovePage(int index) {
   Pages.erase(Pages.begin() + index);
 }
 
-void CPropertySheet::RemovePage(CPropertyPage* page) {
-  RemovePage(GetPageIndex(page));
-}
+void CPropertySheet::RemovePage(CPropertyPage* page) { RemovePage(GetPageIndex(page)); }
 
 CPropertyPage* CPropertySheet::GetPage(int index) const {
   return index >= 0 && index < GetPageCount() ? Pages[static_cast<std::size_t>(index)] : nullptr;
@@ -217,9 +213,7 @@ int CPropertySheet::GetActiveIndex() const {
   return tab ? static_cast<int>(::SendMessageA(tab, TCM_GETCURSEL, 0, 0)) : -1;
 }
 
-CPropertyPage* CPropertySheet::GetActivePage() const {
-  return GetPage(GetActiveIndex());
-}
+CPropertyPage* CPropertySheet::GetActivePage() const { return GetPage(GetActiveIndex()); }
 
 HWND CPropertySheet::GetTabControl() const {
   return m_hWnd ? reinterpret_cast<HWND>(SendMessage(PSM_GETTABCONTROL)) : nullptr;
@@ -231,7 +225,8 @@ BOOL CPropertySheet::SetPageTitle(int index, LPCTSTR title) {
   TCITEMA item{};
   item.mask = TCIF_TEXT;
   item.pszText = const_cast<LPSTR>(title ? title : "");
-  return static_cast<BOOL>(::SendMessageA(tab, TCM_SETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+  return static_cast<BOOL>(
+      ::SendMessageA(tab, TCM_SETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
 }
 
 BOOL CPropertySheet::PreTranslateMessage(MSG* msg) {
@@ -252,6 +247,20 @@ LRESULT CPropertySheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     // current page; the window itself is left to its owner.
     if (HasWindow() && !SendMessage(PSM_GETCURRENTPAGEHWND)) DestroyWindow();
     return 0;
+  }
+  if (message == WM_CLOSE) {
+    // Closing presses the hidden Cancel button.
+    Closing = true;
+    SendMessage(PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    Closing = false;
+    ScheduleEndCheck();
+    return 0;
+  }
+  if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL && HIWORD(wParam) == BN_CLICKED && !Closing) {
+    // Esc reaches the sheet as its Cancel button; with the button gone only
+    // the close box, the system menu and Alt+F4 end the sheet.
+    HWND cancel = ::GetDlgItem(m_hWnd, IDCANCEL);
+    if (cancel && !::IsWindowEnabled(cancel)) return 0;
   }
   HWND hwnd = m_hWnd;
   const LRESULT result = CWnd::WindowProc(message, wParam, lParam);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <vector>
@@ -47,8 +48,8 @@ private:
 
 // A property sheet of pages with tabs. Created modeless (Create): the OK,
 // Cancel, Apply and Help buttons are hidden and disabled and the sheet leaves
-// out their row. When the sheet is cancelled (its close box, Esc) the window
-// is destroyed.
+// out their row. Closing the sheet (close box, system menu, Alt+F4) ends it
+// and destroys its window; Esc does not.
 class CPropertySheet : public CWnd {
   DECLARE_DYNAMIC(CPropertySheet)
 
@@ -98,4 +99,5 @@ private:
   DWORD Style = DefaultModelessStyle;
   DWORD ExStyle = 0;
   bool EndCheckPending = false;
+  bool Closing = false;
 };
