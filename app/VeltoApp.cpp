@@ -1,15 +1,14 @@
 #include "app/VeltoApp.h"
 
+#include "app/VeltoSheet.h"
+
 #include <windows.h>
+
 #include <commctrl.h>
 
-CVeltoApp& VeltoApp() {
-  return *static_cast<CVeltoApp*>(AfxGetApp());
-}
+CVeltoApp& VeltoApp() { return *static_cast<CVeltoApp*>(AfxGetApp()); }
 
-CVeltoApp::CVeltoApp() : Expander(new ExpanderOutput) {
-  AfxSetExpander(Expander);
-}
+CVeltoApp::CVeltoApp() : Expander(new ExpanderOutput) { AfxSetExpander(Expander); }
 
 CVeltoApp::~CVeltoApp() {
   AfxSetExpander(nullptr);
@@ -24,11 +23,21 @@ BOOL CVeltoApp::InitInstance() {
   ::InitCommonControlsEx(&controls);
   CWinApp::InitInstance();
   SetRegistryKey("Halvorn Industries");
-  // The control sheet comes with the next step of the program; until then
-  // the program ends here, having touched nothing.
-  return FALSE;
+
+  Sheet = new CVeltoSheet;
+  m_pMainWnd = Sheet;
+  if (!Sheet->Create(nullptr, static_cast<DWORD>(-1), 0)) {
+    // Without its control window the program has nothing to run.
+    m_pMainWnd = nullptr;
+    delete Sheet;
+    Sheet = nullptr;
+    return FALSE;
+  }
+  Sheet->ShowWindow(SW_SHOW);
+  return TRUE;
 }
 
 int CVeltoApp::ExitInstance() {
+  if (Sheet && Sheet->HasWindow()) Sheet->DestroyWindow();
   return CWinApp::ExitInstance();
 }

@@ -10,6 +10,7 @@ set(VELTO_PORTABLE_SOURCES
   counter/TextStyle.cpp
   app/CounterList.cpp
   device/ExpanderOutput.cpp
+  page/TimeEntry.cpp
 )
 
 # Sources that talk to Win32 (product build only).
@@ -18,10 +19,16 @@ set(VELTO_WINDOWS_SOURCES
   framework/WinApp.cpp
   framework/RegKey.cpp
   framework/Wnd.cpp
+  framework/Dialog.cpp
+  framework/PropertySheet.cpp
   framework/Gdi.cpp
   display/CounterWindow.cpp
   device/ExpanderSystemWin32.cpp
   app/VeltoApp.cpp
+  app/VeltoSheet.cpp
+  app/SetupPage.cpp
+  page/CounterPage.cpp
+  about/AboutPage.cpp
 )
 
 # The program's entry: the application object and the resources.

@@ -6,6 +6,7 @@ set(VELTO_PORTABLE_TESTS
   tests/engine/CounterListTest.cpp
   tests/engine/ExpanderOutputTest.cpp
   tests/support/SimulatedExpander.cpp
+  tests/engine/TimeEntryTest.cpp
   tests/support/MemoryProfile.cpp
   tests/support/ManualClock.cpp
 )
@@ -15,6 +16,8 @@ set(VELTO_WINDOWS_TESTS
   tests/wine/RegistryProfileTest.cpp
   tests/wine/ExecutableTest.cpp
   tests/wine/ExpanderHidTest.cpp
+  tests/wine/ControlSheetTest.cpp
+  tests/wine/CounterPageTest.cpp
   tests/support/ScratchRegistry.cpp
   tests/support/ProcessWatch.cpp
   tests/wine/InstalledProgramTest.cpp

@@ -308,6 +308,11 @@ void CWnd::FinishNcDestroy() {
     m_pfnSuper = nullptr;
   }
   Detach();
+  // The end of the main window is the end of the program's message loop.
+  if (CWinApp* app = AfxGetApp(); app && app->m_pMainWnd == this) {
+    app->m_pMainWnd = nullptr;
+    ::PostQuitMessage(0);
+  }
   PostNcDestroy();
 }
 

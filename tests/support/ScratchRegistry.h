@@ -13,6 +13,10 @@ public:
 
   // Removes every setting of the program (HKCU\Software\Halvorn Industries).
   static void Clear();
+  // Lets the process see the real HKEY_CURRENT_USER (to prepare settings for
+  // a program started as a child process), and back to the private one.
+  static void Suspend();
+  static void Resume();
 
 private:
   char Path[96];

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <windows.h>
+
+#include "counter/Counter.h"
+#include "framework/PropertySheet.h"
+
+class CMimicDlg;
+
+// The page that edits and drives one counter: its times, type, format,
+// ticker, display flags, the style buttons and Start, Pause and Flash. It
+// owns the counter, and with it the counter's display window.
+class CCounterPage : public CPropertyPage {
+  DECLARE_DYNAMIC(CCounterPage)
+
+public:
+  explicit CCounterPage(int nCounter);
+  ~CCounterPage() override;
+
+  // Registry to controls, page members and the counter's styles; once, when
+  // the page window is created.
+  void LoadSettings();
+  // Controls, page members and styles to the registry.
+  void SaveSettings();
+  // Lets the operator change one of the counter's styles; on OK the style is
+  // refitted at the next repaint and the settings are saved.
+  void EditStyle(TextStyle& style);
+
+  BOOL OnSetActive() override;
+  BOOL OnKillActive() override;
+
+  void OnStart();
+  void OnFlash();
+  void OnPause();
+  void OnUpdate();
+
+  CCounter* Counter;
+  CMimicDlg* Repeater = nullptr;
+  int Type = 0;
+  int Format = 0;
+  int TickerSize = 0;
+  bool AutoTickerColour = true;
+  COLORREF TickerColour;
+  bool Continuous = false;
+  bool DisplayDuringPause = false;
+  bool HideOthers = true;
+  bool DriveHardware = false;
+
+protected:
+  void DoDataExchange(CDataExchange* pDX) override;
+  BOOL OnInitDialog() override;
+
+  void OnTimer(UINT_PTR nIDEvent);
+  void OnDestroy();
+  void OnTypeClicked();
+  void OnTickerSize();
+  void OnTransparent();
+  void OnOnTop();
+  void OnContinuous();
+  void OnDisplayDuringPause();
+  void OnHideOthers();
+  void OnDriveHardware();
+  void OnShowRepeater();
+  void OnTickerColour();
+  void OnNormalStyle() { EditStyle(Counter->NormalStyle); }
+  void OnOrangeStyle() { EditStyle(Counter->OrangeStyle); }
+  void OnRedStyle() { EditStyle(Counter->RedStyle); }
+
+  DECLARE_MESSAGE_MAP()
+
+private:
+  // The style dialog ("Counter Style") on a copy of a style; true on OK.
+  bool RunStyleDialog(LOGFONT& font, COLORREF& colour);
+  // The "Ticker Colour" dialog; true on OK.
+  bool RunTickerColourDialog(bool& followColour, COLORREF& fixedColour);
+
+  // The number in a time box, 0 when it holds none.
+  int32_t TimeBox(int id) const;
+  int32_t TotalFromBoxes() const;
+  int32_t OrangeFromBoxes() const;
+  int32_t RedFromBoxes() const;
+  // The type of the first checked type radio, count-down to 00:00 when none is.
+  int CheckedType() const;
+  // Greys the display format for the real-time types and offers "Auto
+  // restart counter" only to a count-down to 00:00.
+  void ApplyTypeRules(int type);
+  void EnableEditingControls();
+  void RepaintDisplay();
+  void ApplyOnTop(bool onTop);
+};

@@ -1,0 +1,215 @@
+#include <cctype>
+#include <string>
+
+#include "resources/resource.h"
+#include "support/SheetHarness.h"
+
+namespace {
+
+using ControlSheetTest = SheetTest;
+
+RECT WindowRect(CWnd& window) {
+  RECT rect{};
+  window.GetWindowRect(&rect);
+  return rect;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+TEST_F(ControlSheetTest, StartsWithSetupOneCounterAndAbout) {
+  CVeltoSheet* sheet = StartProgram();
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(AfxGetMainWnd(), sheet);
+  EXPECT_EQ(::FindWindowA(nullptr, "Velto Controls"), sheet->GetSafeHwnd());
+  ASSERT_EQ(TabCount(), 3);
+  EXPECT_EQ(TabText(0), "Setup");
+  EXPECT_EQ(TabText(1), "Counter");
+  EXPECT_EQ(TabText(2), "About");
+  ASSERT_EQ(sheet->CounterPages.size(), 1u);
+  EXPECT_EQ(Counter(0).Index, 1);
+  EXPECT_TRUE(Counter(0).Window.IsWindowVisible());
+  EXPECT_EQ(Text(Counter(0).Window.GetSafeHwnd()), "Velto - Counter");
+}
+
+TEST_F(ControlSheetTest, TheSheetIsAModelessWindowWithoutButtons) {
+  CVeltoSheet* sheet = StartProgram();
+  EXPECT_TRUE(sheet->IsWindowVisible());
+  EXPECT_TRUE(sheet->GetStyle() & WS_MINIMIZEBOX);
+  EXPECT_TRUE(sheet->GetStyle() & WS_SYSMENU);
+  EXPECT_TRUE(sheet->GetStyle() & WS_CAPTION);
+  EXPECT_NE(sheet->SendMessage(WM_GETICON, ICON_BIG, 0), 0);
+  for (int id : {IDOK, IDCANCEL, 0x3021, IDHELP}) {
+    HWND button = ::GetDlgItem(sheet->GetSafeHwnd(), id);
+    if (!button) continue;
+    EXPECT_FALSE(::IsWindowVisible(button)) << id;
+    EXPECT_FALSE(::IsWindowEnabled(button)) << id;
+  }
+  // The button row is left out: below the tab control only a margin remains.
+  RECT tab{}, client{};
+  ::GetWindowRect(sheet->GetTabControl(), &tab);
+  ::MapWindowPoints(nullptr, sheet->GetSafeHwnd(), reinterpret_cast<POINT*>(&tab), 2);
+  sheet->GetClientRect(&client);
+  EXPECT_GE(client.bottom - tab.bottom, 0);
+  EXPECT_LT(client.bottom - tab.bottom, 20);
+}
+
+TEST_F(ControlSheetTest, CommonControlsSixAreInEffect) {
+  StartProgram();
+  // The library the program's own calls go to, whatever else is loaded.
+  HMODULE comctl = nullptr;
+  ASSERT_TRUE(
+      ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           reinterpret_cast<LPCSTR>(&::PropertySheetA), &comctl));
+  // Version 6 lives side by side with the old library; the manifest selects it.
+  char path[MAX_PATH] = "";
+  ::GetModuleFileNameA(comctl, path, MAX_PATH);
+  std::string file(path);
+  for (char& ch : file) ch = static_cast<char>(::tolower(static_cast<unsigned char>(ch)));
+  EXPECT_NE(file.find("microsoft.windows.common-controls_6595b64144ccf1df_6."), std::string::npos) << path;
+}
+
+TEST_F(ControlSheetTest, PagesFollowTheStoredOrderAndNames) {
+  SeedText("Settings", "Counters", "4,1");
+  SeedText("Counter4", "Name", "Main stage");
+  StartProgram();
+  ASSERT_EQ(TabCount(), 4);
+  EXPECT_EQ(TabText(1), "Main stage");
+  EXPECT_EQ(TabText(2), "Counter") << "a section without a name";
+  EXPECT_EQ(TabText(3), "About");
+  EXPECT_EQ(Counter(0).Index, 4);
+  EXPECT_EQ(Counter(1).Index, 1);
+  EXPECT_EQ(Text(Counter(0).Window.GetSafeHwnd()), "Velto - Main stage");
+  EXPECT_TRUE(Counter(0).Window.IsWindowVisible());
+  EXPECT_TRUE(Counter(1).Window.IsWindowVisible());
+  ASSERT_EQ(VeltoApp().Sheet->SetupPage.ListControl.GetItems().size(), 2u);
+  EXPECT_EQ(VeltoApp().Sheet->SetupPage.ListControl.GetItems()[0].Text, "Main stage");
+  EXPECT_EQ(VeltoApp().Sheet->SetupPage.ListControl.GetItems()[0].Data, 4);
+}
+
+TEST_F(ControlSheetTest, AnEmptyListLeavesSetupAndAboutAndTheNextStartShowsCounterOne) {
+  SeedText("Settings", "Counters", "1,2");
+  CVeltoSheet* sheet = StartProgram();
+  HWND page = ShowPage(1);
+  SetText(page, IDC_TOTAL_MINUTES, "9");
+  ShowPage(0);
+  VeltoApp().CounterList.Save({});
+  sheet->RebuildCounterPages();
+  EXPECT_EQ(TabCount(), 2);
+  EXPECT_EQ(TabText(0), "Setup");
+  EXPECT_EQ(TabText(1), "About");
+  EXPECT_TRUE(sheet->CounterPages.empty());
+  EXPECT_EQ(VeltoApp().GetProfileString("Settings", "Counters", "x"), "");
+  EXPECT_EQ(StoredNumber("Counter1", "TotalTime"), 550u) << "the rebuild kept the settings";
+
+  CCounterList next;
+  next.Load();
+  EXPECT_EQ(next, std::vector<int32_t>{1});
+}
+
+TEST_F(ControlSheetTest, RebuildRecreatesEveryPageWithTheStoredSettings) {
+  SeedText("Settings", "Counters", "1,2");
+  CVeltoSheet* sheet = StartProgram();
+  HWND page = ShowPage(1);
+  Click(page, IDC_START);
+  SetText(page, IDC_TOTAL_MINUTES, "4");
+  ShowPage(0);
+  VeltoApp().CounterList.Save({2, 1});
+  VeltoApp().WriteProfileString("Counter2", "Name", "Lectern");
+  sheet->RebuildCounterPages();
+  ASSERT_EQ(TabCount(), 4);
+  EXPECT_EQ(TabText(1), "Lectern");
+  EXPECT_EQ(Counter(0).Index, 2);
+  EXPECT_FALSE(Counter(1).Started) << "a rebuild stops every counter";
+  page = ShowPage(2);
+  EXPECT_EQ(Text(page, IDC_TOTAL_MINUTES), "4");
+  EXPECT_EQ(sheet->GetActiveIndex(), 2);
+}
+
+TEST_F(ControlSheetTest, MinimiseStretchesEveryDisplayAndRestorePutsThemBack) {
+  if (::GetSystemMetrics(SM_CMONITORS) != 1) GTEST_SKIP() << "one monitor only";
+  SeedText("Settings", "Counters", "1,2");
+  CVeltoSheet* sheet = StartProgram();
+  Counter(1).Window.MoveWindow(100, 50, 400, 300);
+  const RECT before0 = WindowRect(Counter(0).Window);
+  const RECT before1 = WindowRect(Counter(1).Window);
+  RECT workArea{};
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+
+  // The platform may set the four low bits of the command.
+  sheet->SendMessage(WM_SYSCOMMAND, SC_MINIMIZE | 0x2, 0);
+  PumpMessages(50);
+  EXPECT_TRUE(sheet->IsIconic());
+  EXPECT_TRUE(SameRect(WindowRect(Counter(0).Window), workArea));
+  EXPECT_TRUE(SameRect(WindowRect(Counter(1).Window), workArea));
+  EXPECT_TRUE(SameRect(Counter(1).Window.RestoreRect, before1));
+
+  sheet->SendMessage(WM_SYSCOMMAND, SC_RESTORE | 0x2, 0);
+  PumpMessages(50);
+  EXPECT_FALSE(sheet->IsIconic());
+  EXPECT_TRUE(SameRect(WindowRect(Counter(0).Window), before0));
+  EXPECT_TRUE(SameRect(WindowRect(Counter(1).Window), before1));
+}
+
+TEST_F(ControlSheetTest, MinimiseLeavesAClosedDisplayClosed) {
+  CVeltoSheet* sheet = StartProgram();
+  Counter(0).Window.DestroyWindow();
+  sheet->SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  sheet->SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_FALSE(Counter(0).Window.HasWindow());
+}
+
+TEST_F(ControlSheetTest, TabMovesTheFocusThroughTheMessageLoop) {
+  StartProgram();
+  HWND page = ShowPage(1);
+  HWND hours = ::GetDlgItem(page, IDC_TOTAL_HOURS);
+  ::SetFocus(hours);
+  ASSERT_EQ(::GetFocus(), hours);
+  MSG msg{hours, WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
+  EXPECT_TRUE(AfxGetApp()->PreTranslateMessage(&msg));
+  EXPECT_EQ(::GetFocus(), ::GetDlgItem(page, IDC_TOTAL_MINUTES));
+}
+
+TEST_F(ControlSheetTest, ClosingSavesEveryShownPageAndEndsTheLoop) {
+  SeedText("Settings", "Counters", "1,2,3");
+  CVeltoSheet* sheet = StartProgram();
+  HWND first = ShowPage(1);
+  SetText(first, IDC_TOTAL_MINUTES, "5");
+  ShowPage(3);
+  HWND third = ShowPage(3);
+  SetText(third, IDC_TOTAL_SECONDS, "42");  // still on this page when the sheet closes
+  const HWND display = Counter(0).Window.GetSafeHwnd();
+
+  sheet->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+  const bool quit = PumpMessages(200);
+  EXPECT_TRUE(quit) << "the end of the main window ends the message loop";
+  EXPECT_EQ(VeltoApp().Sheet, nullptr);
+  EXPECT_EQ(AfxGetMainWnd(), nullptr);
+  EXPECT_EQ(::FindWindowA(nullptr, "Velto Controls"), nullptr);
+  EXPECT_FALSE(::IsWindow(display)) << "the displays go with the sheet";
+  EXPECT_EQ(StoredNumber("Counter1", "TotalTime"), 310u);
+  EXPECT_EQ(StoredNumber("Counter3", "TotalTime"), 102u);
+  DWORD never = 0;
+  EXPECT_FALSE(Stored("Counter2", "TotalTime", never)) << "a page never shown saves nothing";
+  EXPECT_EQ(VeltoApp().ExitInstance(), 0);
+}
+
+TEST_F(ControlSheetTest, WmCloseEndsTheSheetButEscapeDoesNot) {
+  CVeltoSheet* sheet = StartProgram();
+  HWND page = ShowPage(1);
+  HWND minutes = ::GetDlgItem(page, IDC_TOTAL_MINUTES);
+  ::SetFocus(minutes);
+  // An Esc meant for a box must not take every display off the screen.
+  MSG msg{minutes, WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
+  if (!AfxGetApp()->PreTranslateMessage(&msg)) ::DispatchMessageA(&msg);
+  EXPECT_FALSE(PumpMessages(100));
+  ASSERT_EQ(VeltoApp().Sheet, sheet);
+  EXPECT_TRUE(sheet->HasWindow());
+
+  sheet->SendMessage(WM_CLOSE);
+  EXPECT_TRUE(PumpMessages(100));
+  EXPECT_EQ(VeltoApp().Sheet, nullptr);
+}
+
+}  // namespace
