@@ -7,18 +7,15 @@
 #include <string>
 
 #include "resources/resource.h"
+#include "support/ProcessWatch.h"
 #include "support/ScratchRegistry.h"
 
 namespace {
 
 constexpr const char* ProgramKey = "Software\\Halvorn Industries\\Velto";
 
-// The product executable, built next to the tests.
 std::string ProductPath() {
-  char path[MAX_PATH];
-  const DWORD got = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string dir(path, got);
-  return dir.substr(0, dir.find_last_of("\\/") + 1) + "Velto.exe";
+  return BuiltProductPath();
 }
 
 // The program runs as a child process and reads the real HKEY_CURRENT_USER
