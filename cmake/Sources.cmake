@@ -8,6 +8,7 @@ set(VELTO_PORTABLE_SOURCES
   counter/Counter.cpp
   counter/DisplayText.cpp
   counter/TextStyle.cpp
+  display/FitSearch.cpp
   app/CounterList.cpp
   device/ExpanderOutput.cpp
 )
@@ -20,6 +21,7 @@ set(VELTO_WINDOWS_SOURCES
   framework/Wnd.cpp
   framework/Gdi.cpp
   display/CounterWindow.cpp
+  display/TextFit.cpp
   app/VeltoApp.cpp
 )
 
