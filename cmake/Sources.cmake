@@ -8,6 +8,7 @@ set(VELTO_PORTABLE_SOURCES
   counter/Counter.cpp
   counter/DisplayText.cpp
   counter/TextStyle.cpp
+  display/FitSearch.cpp
   app/CounterList.cpp
   device/ExpanderOutput.cpp
   page/TimeEntry.cpp
@@ -24,6 +25,7 @@ set(VELTO_WINDOWS_SOURCES
   framework/Gdi.cpp
   display/CounterWindow.cpp
   device/ExpanderSystemWin32.cpp
+  display/TextFit.cpp
   app/VeltoApp.cpp
   app/VeltoSheet.cpp
   app/SetupPage.cpp

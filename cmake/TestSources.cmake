@@ -3,6 +3,7 @@ set(VELTO_PORTABLE_TESTS
   tests/engine/DisplayTextTest.cpp
   tests/engine/CounterTimekeepingTest.cpp
   tests/engine/TextStyleTest.cpp
+  tests/engine/FitSearchTest.cpp
   tests/engine/CounterListTest.cpp
   tests/engine/ExpanderOutputTest.cpp
   tests/support/SimulatedExpander.cpp

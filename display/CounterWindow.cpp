@@ -2,59 +2,136 @@
 
 #include <mmsystem.h>
 
+#include <cstring>
+
 #include "counter/Counter.h"
+#include "framework/Clock.h"
+#include "framework/Profile.h"
+#include "resources/resource.h"
+
+namespace {
+
+long timerResolutionHolders = 0;
+
+BOOL CALLBACK CollectMonitor(HMONITOR, HDC, LPRECT monitor, LPARAM data) {
+  reinterpret_cast<std::vector<RECT>*>(data)->push_back(*monitor);
+  return TRUE;
+}
+
+COLORREF StateColour(const CCounter& counter, DisplayColour state) {
+  switch (state) {
+    case Normal:
+      return counter.NormalStyle.Colour;
+    case Orange:
+      return counter.OrangeStyle.Colour;
+    case Red:
+      return counter.RedStyle.Colour;
+    default:
+      return RGB(0, 0, 0);
+  }
+}
+
+}  // namespace
 
 IMPLEMENT_DYNAMIC(CCounterWindow, CWnd)
 
 BEGIN_MESSAGE_MAP(CCounterWindow, CWnd)
   ON_WM_PAINT()
+  ON_WM_SIZE()
   ON_WM_TIMER()
+  ON_WM_CREATE()
+  ON_WM_LBUTTONDOWN()
+  ON_WM_LBUTTONUP()
+  ON_WM_MOUSEMOVE()
+  ON_WM_SIZING()
+  ON_WM_LBUTTONDBLCLK()
 END_MESSAGE_MAP()
 
 CCounterWindow::CCounterWindow() {
   // The 30 ms timer and the ticker clock need 1 ms resolution. Every request
   // is paired with a release in the destructor.
   TimerResolutionRequested = ::timeBeginPeriod(1) == TIMERR_NOERROR;
+  if (TimerResolutionRequested) ++timerResolutionHolders;
 }
 
 CCounterWindow::~CCounterWindow() {
-  if (TimerResolutionRequested) ::timeEndPeriod(1);
+  Snapshot.Destroy();
+  Monitors.clear();
+  TickerFont.DeleteObject();
+  ReleaseBackBuffer();
+  if (TimerResolutionRequested) {
+    ::timeEndPeriod(1);
+    --timerResolutionHolders;
+  }
+}
+
+long CCounterWindow::TimerResolutionHolders() {
+  return timerResolutionHolders;
+}
+
+void CCounterWindow::ReleaseBackBuffer() {
+  // The context goes first, so that the bitmap is no longer selected anywhere
+  // when it is deleted.
+  BackBufferDC.DeleteDC();
+  BackBuffer.DeleteObject();
+}
+
+RECT CCounterWindow::ChooseInitialRect() {
+  if (::GetSystemMetrics(SM_CMONITORS) > 1) {
+    Monitors.clear();
+    ::EnumDisplayMonitors(nullptr, nullptr, &CollectMonitor, reinterpret_cast<LPARAM>(&Monitors));
+    if (Monitors.size() >= 2) return Monitors[1];
+  }
+  // One monitor (or an enumeration that found fewer than two): dock the main
+  // window at the bottom of the work area, full width, and take the rest.
+  RECT workArea{0, 0, 0, 0};
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+  int sheetHeight = 0;
+  CWnd* main = AfxGetMainWnd();
+  if (main && main->HasWindow() && main != this) {
+    RECT sheet{};
+    main->GetWindowRect(&sheet);
+    sheetHeight = sheet.bottom - sheet.top;
+    main->SetWindowPos(nullptr, 0, workArea.bottom - sheetHeight, workArea.right, sheetHeight,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  const RECT display{0, 0, workArea.right, workArea.bottom - sheetHeight};
+  RestoreRect = display;
+  return display;
 }
 
 void CCounterWindow::CreateDisplay(CCounter* pCounter, CString strName) {
   Counter = pCounter;
-  const RECT rect{0, 0, 640, 360};
+  const RECT rect = ChooseInitialRect();
   LPCTSTR windowClass =
       AfxRegisterWndClass(CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, ::LoadCursorA(nullptr, IDC_ARROW), nullptr, nullptr);
   if (!CreateEx(0, windowClass, "Velto - " + strName, WS_POPUP | WS_BORDER | WS_SYSMENU | WS_THICKFRAME, rect,
                 nullptr, 0, nullptr))
     return;
+
+  if (CProfileStore* profile = AfxGetProfile(); profile && Counter) {
+    std::vector<BYTE> stored;
+    if (profile->GetProfileBinary(Counter->GetSectionName(), "WindowPlacement", stored) &&
+        stored.size() == sizeof(WINDOWPLACEMENT)) {
+      WINDOWPLACEMENT placement;
+      std::memcpy(&placement, stored.data(), sizeof placement);
+      placement.length = sizeof placement;
+      SetWindowPlacement(&placement);
+    }
+  }
   ShowWindow(SW_SHOW);
   SetTimer(1, 30, nullptr);
 }
 
-void CCounterWindow::CreateTickerFont(int nClientHeight) {
-  const int divisor = Counter && Counter->TickerSize == 1 ? 12 : Counter && Counter->TickerSize == 2 ? 6 : 16;
-  TickerHeight = nClientHeight / divisor;
-  TickerFont.CreateFont(TickerHeight, 0, 0, 0, 0, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
-}
-
-CString CCounterWindow::GetTickerText() const {
-  return Counter ? Counter->Ticker : CString();
-}
-
-void CCounterWindow::OnTimer(UINT_PTR nIDEvent) {
-  if (Counter) Counter->Tick();
-  CWnd::OnTimer(nIDEvent);
-}
-
-void CCounterWindow::OnPaint() {
-  PAINTSTRUCT ps;
-  HDC dc = ::BeginPaint(m_hWnd, &ps);
-  ::PatBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left, ps.rcPaint.bottom - ps.rcPaint.top,
-           BLACKNESS);
-  ::EndPaint(m_hWnd, &ps);
+int CCounterWindow::OnCreate(LPCREATESTRUCT lpCreateStruct) {
+  if (CWnd::OnCreate(lpCreateStruct) == -1) return -1;
+  HICON icon = static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_VELTO), IMAGE_ICON,
+                                               0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  if (icon) SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SetTransparent(Transparent);
+  if (HasWindow())
+    SetWindowPos(OnTop ? &wndTopMost : &wndNoTopMost, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+  return 0;
 }
 
 void CCounterWindow::SetTransparent(bool bTransparent) {
@@ -68,4 +145,181 @@ void CCounterWindow::SetTransparent(bool bTransparent) {
     ModifyStyleEx(WS_EX_LAYERED, 0);
     ModifyStyle(0, WS_THICKFRAME, SWP_FRAMECHANGED);
   }
+}
+
+void CCounterWindow::OnTimer(UINT_PTR nIDEvent) {
+  if (Counter) Counter->Tick();
+  if (!GetTickerText().IsEmpty()) {
+    const RECT strip = TickerStrip();
+    InvalidateRect(&strip, TRUE);
+  }
+  CWnd::OnTimer(nIDEvent);
+}
+
+RECT CCounterWindow::TickerStrip() const {
+  RECT strip{};
+  GetClientRect(&strip);
+  strip.top = strip.bottom - 2 * TickerHeight;
+  return strip;
+}
+
+// ---- mouse -------------------------------------------------------------------
+
+void CCounterWindow::SavePlacement() {
+  if (!Counter) return;
+  CProfileStore* profile = AfxGetProfile();
+  if (!profile) return;
+  WINDOWPLACEMENT placement{};
+  if (!GetWindowPlacement(&placement)) return;
+  profile->WriteProfileBinary(Counter->GetSectionName(), "WindowPlacement", reinterpret_cast<const BYTE*>(&placement),
+                              sizeof placement);
+}
+
+void CCounterWindow::OnLButtonDown(UINT nFlags, CPoint point) {
+  DragOrigin = point;
+  Dragging = true;
+  SetCapture();
+  CWnd::OnLButtonDown(nFlags, point);
+}
+
+void CCounterWindow::OnMouseMove(UINT nFlags, CPoint point) {
+  if (Dragging) {
+    POINT cursor = point;
+    ClientToScreen(&cursor);
+    // The frame's width: where the client area starts inside the outer rectangle.
+    POINT clientOrigin{0, 0};
+    ClientToScreen(&clientOrigin);
+    RECT outer{};
+    GetWindowRect(&outer);
+    const int frameX = clientOrigin.x - outer.left;
+    const int frameY = clientOrigin.y - outer.top;
+    SetWindowPos(nullptr, cursor.x - DragOrigin.x - frameX, cursor.y - DragOrigin.y - frameY, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  CWnd::OnMouseMove(nFlags, point);
+}
+
+void CCounterWindow::OnLButtonUp(UINT nFlags, CPoint point) {
+  Dragging = false;
+  if (::GetCapture() == m_hWnd) ::ReleaseCapture();
+  SavePlacement();
+  CWnd::OnLButtonUp(nFlags, point);
+}
+
+void CCounterWindow::OnSizing(UINT fwSide, LPRECT pRect) {
+  CWnd::OnSizing(fwSide, pRect);
+  SavePlacement();
+}
+
+void CCounterWindow::OnLButtonDblClk(UINT nFlags, CPoint point) {
+  ShowWindow(IsZoomed() ? SW_SHOWNORMAL : SW_SHOWMAXIMIZED);
+  SavePlacement();
+  CWnd::OnLButtonDblClk(nFlags, point);
+}
+
+// ---- drawing -------------------------------------------------------------------
+
+void CCounterWindow::OnSize(UINT nType, int cx, int cy) {
+  CWnd::OnSize(nType, cx, cy);
+  CClientDC clientDC(this);
+  ReleaseBackBuffer();
+  if (cx > 0 && cy > 0) {
+    BackBuffer.CreateCompatibleBitmap(&clientDC, cx, cy);
+    BackBufferDC.CreateCompatibleDC(&clientDC);
+    BackBufferDC.SelectObject(BackBuffer.GetSafeHandle());
+  }
+  // The buffer's own default bitmap comes back when the context is deleted,
+  // so the back buffer is never selected at its deletion.
+  Snapshot.Destroy();
+  if (cx > 0 && cy > 0) Snapshot.CreateEx(cx, cy, 24, BI_RGB, nullptr, 0);
+  CreateTickerFont(cy);
+  if (BackBufferDC.GetSafeHdc()) {
+    BackBufferDC.SetBkMode(TRANSPARENT);
+    BackBufferDC.SetTextColor(RGB(255, 255, 255));
+  }
+}
+
+void CCounterWindow::CreateTickerFont(int nClientHeight) {
+  const int size = Counter ? Counter->TickerSize : 0;
+  const int divisor = size == 1 ? 12 : size == 2 ? 6 : 16;
+  TickerFont.DeleteObject();
+  TickerHeight = nClientHeight / divisor;
+  TickerFont.CreateFont(TickerHeight, 0, 0, 0, 0, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
+}
+
+CString CCounterWindow::GetTickerText() const {
+  return Counter ? Counter->Ticker : CString();
+}
+
+void CCounterWindow::OnPaint() {
+  CPaintDC paintDC(this);
+  RECT client{};
+  GetClientRect(&client);
+  const int width = client.right - client.left;
+  const int height = client.bottom - client.top;
+  if (!BackBufferDC.GetSafeHdc() || !Counter) {
+    paintDC.PatBlt(0, 0, width, height, BLACKNESS);
+    return;
+  }
+
+  BackBufferDC.SelectClipRgn(nullptr);
+  BackBufferDC.IntersectClipRect(paintDC.m_ps.rcPaint);
+  BackBufferDC.PatBlt(0, 0, width, height, BLACKNESS);
+
+  const DisplayColour state = Counter->GetColourState();
+  const COLORREF colour = StateColour(*Counter, state);
+  BackBufferDC.SetTextColor(colour);
+  const CString text = Counter->GetDisplayText();
+  const bool hiddenByPause = Counter->Paused && !Counter->DisplayDuringPause;
+  if (!hiddenByPause && state != Blank && colour != RGB(0, 0, 0)) {
+    TextStyle& style = state == Orange ? Counter->OrangeStyle : state == Red ? Counter->RedStyle : Counter->NormalStyle;
+    HFONT font = style.FitFont(&BackBufferDC, client, text);
+    CSelectGuard select(BackBufferDC, font);
+    RECT box = client;
+    BackBufferDC.DrawText(text, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  }
+
+  const DWORD now = AfxGetClock().TimeGetTime();
+  int elapsed = static_cast<int>(static_cast<int32_t>(now - LastPaintTime));
+  LastPaintTime = now;
+  if (elapsed < 0) elapsed = 0;
+  if (elapsed > 1000) elapsed = 1000;
+  if (!GetTickerText().IsEmpty()) {
+    TickerOffset += (width / 1000.0) * elapsed * 0.1;
+    DrawTicker(&BackBufferDC, client);
+  }
+
+  paintDC.BitBlt(0, 0, width, height, &BackBufferDC, 0, 0, SRCCOPY);
+}
+
+void CCounterWindow::DrawTicker(CDC* pDC, const RECT& client) {
+  if (!pDC || !Counter) return;
+  CSelectGuard select(*pDC, TickerFont.GetSafeHandle());
+  const CString text = GetTickerText();
+  const SIZE extent = pDC->GetTextExtent(text);
+  const int x = client.right - static_cast<int>(TickerOffset + 0.5);
+  // Fully off to the left: the next frame starts again at the right edge.
+  if (x + extent.cx <= 0) TickerOffset = 0.0;
+  pDC->SetTextColor(Counter->AutoTickerColour ? StateColour(*Counter, Counter->GetColourState())
+                                              : Counter->TickerColour);
+  pDC->TextOut(x, client.bottom - TickerHeight - 10, text);
+}
+
+void CCounterWindow::CaptureSnapshot() {
+  RECT client{};
+  GetClientRect(&client);
+  if (!HasWindow() || Snapshot.IsNull()) return;
+  ClientToScreen(&client);
+  const int width = client.right - client.left;
+  const int height = client.bottom - client.top;
+  if (width <= 0 || height <= 0) return;
+  CClientDC screen(nullptr);
+  CDC image;
+  image.Attach(Snapshot.GetDC());
+  image.BitBlt(0, 0, width, height, &screen, client.left, client.top, SRCCOPY);
+  if (Transparent && BackBufferDC.GetSafeHdc())
+    image.TransparentBlt(0, 0, width, height, &BackBufferDC, 0, 0, width, height, RGB(0, 0, 0));
+  image.Detach();
+  Snapshot.ReleaseDC();
 }

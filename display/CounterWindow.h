@@ -12,7 +12,8 @@ class CCounter;
 
 // A counter's display: a borderless top-level window showing the counter's
 // time in large digits, with a ticker text along its bottom edge. Its 30 ms
-// timer drives the counter's timekeeping.
+// timer drives the counter's timekeeping. Everything is drawn into a
+// client-sized back buffer and reaches the screen in one copy.
 class CCounterWindow : public CWnd {
   DECLARE_DYNAMIC(CCounterWindow)
 
@@ -27,7 +28,15 @@ public:
   CString GetTickerText() const;
   // Colour-key transparency: black becomes see-through and the sizing frame goes.
   void SetTransparent(bool bTransparent);
+  // Draws the ticker text into pDC at the current scroll position.
+  void DrawTicker(CDC* pDC, const RECT& client);
+  // Refreshes Snapshot with what the screen shows at the window's client area.
+  void CaptureSnapshot();
+  // The bottom strip repainted at the timer rate (twice the ticker height).
+  RECT TickerStrip() const;
 
+  CBitmap BackBuffer;
+  CDC BackBufferDC;
   CFont TickerFont;
   int TickerHeight = 0;
   CCounter* Counter = nullptr;
@@ -37,15 +46,32 @@ public:
   bool Dragging = false;
   POINT DragOrigin{0, 0};
   RECT RestoreRect{0, 0, 0, 0};
+  CImage Snapshot;
   std::vector<RECT> Monitors;
   DWORD LastPaintTime = 0;
 
+  // Requests of 1 ms timer resolution held by display windows right now.
+  static long TimerResolutionHolders();
+
 protected:
-  void OnTimer(UINT_PTR nIDEvent);
   void OnPaint();
+  void OnSize(UINT nType, int cx, int cy);
+  void OnTimer(UINT_PTR nIDEvent);
+  int OnCreate(LPCREATESTRUCT lpCreateStruct);
+  void OnLButtonDown(UINT nFlags, CPoint point);
+  void OnLButtonUp(UINT nFlags, CPoint point);
+  void OnMouseMove(UINT nFlags, CPoint point);
+  void OnSizing(UINT fwSide, LPRECT pRect);
+  void OnLButtonDblClk(UINT nFlags, CPoint point);
 
   DECLARE_MESSAGE_MAP()
 
 private:
+  // The first rectangle of the window: above the docked main window on one
+  // monitor, the whole second monitor on more.
+  RECT ChooseInitialRect();
+  void SavePlacement();
+  void ReleaseBackBuffer();
+
   bool TimerResolutionRequested = false;
 };

@@ -5,6 +5,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "framework/Gdi.h"
 #include "framework/WinApp.h"
 
 namespace {
@@ -77,6 +78,7 @@ CWnd* CWnd::FromHandle(HWND hwnd) {
 void CWnd::DeleteTempMap() {
   for (auto& entry : TemporaryMap()) entry.second->m_hWnd = nullptr;
   TemporaryMap().clear();
+  CDC::DeleteTempMap();
 }
 
 void CWnd::Attach(HWND hwnd) {
