@@ -22,4 +22,5 @@ set(VELTO_WINDOWS_TESTS
   tests/support/ScratchRegistry.cpp
   tests/support/ProcessWatch.cpp
   tests/wine/InstalledProgramTest.cpp
+  tests/wine/HostileSettingsTest.cpp
 )
