@@ -13,5 +13,7 @@ set(VELTO_PORTABLE_TESTS
 set(VELTO_WINDOWS_TESTS
   tests/wine/RegistryProfileTest.cpp
   tests/wine/ExecutableTest.cpp
+  tests/wine/DisplayWindowTest.cpp
+  tests/wine/DisplayRenderingTest.cpp
   tests/support/ScratchRegistry.cpp
 )
