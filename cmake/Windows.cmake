@@ -56,3 +56,8 @@ gtest_discover_tests(velto_tests TEST_PREFIX "wine." DISCOVERY_MODE PRE_TEST
 
 add_test(NAME exe.imports_only_system_dlls
          COMMAND bash ${CMAKE_SOURCE_DIR}/tools/check-imports.sh $<TARGET_FILE:Velto> $<TARGET_FILE:velto_tests>)
+
+# Figures of the display's drawing costs (not a test): see README, "Performance".
+add_executable(velto_display_bench tests/bench/DisplayBenchmark.cpp $<TARGET_OBJECTS:velto_resources>)
+target_link_libraries(velto_display_bench PRIVATE velto_lib)
+velto_warnings(velto_display_bench)
