@@ -102,6 +102,36 @@ TEST_F(DisplayRendering, SnapshotHoldsWhatTheScreenShows) {
   EXPECT_GT(same, 130) << "the snapshot matches the frame on a line through the digits";
 }
 
+TEST_F(DisplayRendering, TransparentModeKeysOutBlackOverTheWindowBehind) {
+  // A red window exactly behind the display.
+  RECT outer{};
+  Window().GetWindowRect(&outer);
+  CWnd behind;
+  CGdiObject red;
+  red.Attach(::CreateSolidBrush(RGB(255, 0, 0)));
+  LPCTSTR cls = AfxRegisterWndClass(0, nullptr, static_cast<HBRUSH>(red.GetSafeHandle()), nullptr);
+  ASSERT_TRUE(behind.CreateEx(0, cls, "behind", WS_POPUP | WS_VISIBLE, outer, nullptr, 0));
+  Window().SetTransparent(true);
+  Window().SetWindowPos(&CWnd::wndTopMost, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  Counter->Start(83, DownToZero, MinSec, 0, 0);
+  PaintNow(behind);
+  PaintNow(Window());
+  ::GdiFlush();
+  PumpFor(150);
+  // A digit pixel and a background pixel of the frame, read back from the screen.
+  POINT digit{-1, -1};
+  for (int x = 0; x < 1000 && digit.x < 0; ++x)
+    if (IsGreen(::GetPixel(Frame(), x, 240))) digit = POINT{x + 1, 240};
+  ASSERT_GE(digit.x, 0);
+  POINT origin{0, 0};
+  Window().ClientToScreen(&origin);
+  CClientDC screen(nullptr);
+  EXPECT_EQ(screen.GetPixel(origin.x + 3, origin.y + 3), RGB(255, 0, 0)) << "black is see-through";
+  EXPECT_TRUE(IsGreen(screen.GetPixel(origin.x + digit.x, origin.y + digit.y))) << "the digits stay";
+  EXPECT_FALSE(Window().GetStyle() & WS_THICKFRAME);
+  behind.DestroyWindow();
+}
+
 TEST_F(DisplayRendering, PauseWithoutDisplayDuringPauseShowsOnlyTheTicker) {
   Counter->Start(83, DownToZero, MinSec, 0, 0);
   Counter->SetTicker("Pause ticker");
