@@ -86,3 +86,8 @@ add_custom_target(dist ALL DEPENDS ${VELTO_INSTALLER} ${VELTO_PORTABLE_ZIP})
 add_test(NAME installer.install_run_uninstall
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/installer/installer-test.sh ${VELTO_INSTALLER} ${VELTO_PORTABLE_ZIP})
 set_tests_properties(installer.install_run_uninstall PROPERTIES TIMEOUT 300)
+
+# Figures of the display's drawing costs (not a test): see README, "Performance".
+add_executable(velto_display_bench tests/bench/DisplayBenchmark.cpp $<TARGET_OBJECTS:velto_resources>)
+target_link_libraries(velto_display_bench PRIVATE velto_lib)
+velto_warnings(velto_display_bench)

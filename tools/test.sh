@@ -85,6 +85,42 @@ run_ctest "native" "$build/native" -j "$jobs"
 run_ctest "fuzzing (bounded)" "$build/fuzz" -j "$jobs"
 run_ctest "Windows, under Wine" "$build/win"
 
+# Second phase: two monitors side by side (Xephyr with two screens and
+# Xinerama, inside an Xvfb big enough to hold it). Wine reads the monitor
+# layout when its desktop process starts, so this phase needs a wineserver
+# (and desktop) of its own: the first one is ended before it starts.
+echo "== Two monitors"
+wineserver -k >/dev/null 2>&1
+wineserver -w >/dev/null 2>&1
+velto_start_xvfb 2400x900x24
+outer_status=$?
+[ -n "${VELTO_XVFB_PID:-}" ] && pids+=("$VELTO_XVFB_PID")
+if [ "$outer_status" -eq 0 ]; then
+  numberfile=$(mktemp)
+  DISPLAY=":$VELTO_XVFB_DISPLAY" Xephyr -displayfd 3 -screen 1280x800x24 -origin 1280,0 -screen 1024x768x24 \
+    +xinerama -nolisten tcp -noreset 3>"$numberfile" >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 1 100); do
+    [ -s "$numberfile" ] && break
+    sleep 0.1
+  done
+  two=$(tr -dc '0-9' <"$numberfile")
+  rm -f "$numberfile"
+  if [ -n "$two" ] && velto_wait_display "$two"; then
+    export DISPLAY=":$two" VELTO_TEST_SECOND_MONITOR=1280,0,2304,768
+    wineserver -f -p >/dev/null 2>&1 &
+    pids+=($!)
+    wine cmd /c exit >/dev/null 2>&1 </dev/null
+    run_ctest "Windows, two monitors" "$build/win" -R 'TwoMonitors\.'
+    wineserver -k >/dev/null 2>&1
+  else
+    echo "Xephyr did not start" >&2
+    status=1
+  fi
+else
+  status=1
+fi
+
 echo "== Finished in $(( $(date +%s) - started )) s"
 echo "tests: $passed passed, $failed failed"
 exit $status

@@ -35,6 +35,13 @@ struct CounterHarness {
 
   CounterHarness() {
     Counter.CreateDisplay();
+#ifdef _WIN32
+    // Let the new window settle (the window system's first size and paint
+    // messages) before the test starts watching its update region.
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+    if (HWND hwnd = Counter.Window.GetSafeHwnd()) ::KillTimer(hwnd, 1);
+#endif
     TakeRepaint(Counter.Window);
   }
 
