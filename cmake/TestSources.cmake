@@ -25,4 +25,6 @@ set(VELTO_WINDOWS_TESTS
   tests/support/ProcessWatch.cpp
   tests/wine/InstalledProgramTest.cpp
   tests/wine/HostileSettingsTest.cpp
+  tests/wine/KeyboardTest.cpp
+  tests/wine/HighDpiTest.cpp
 )

@@ -10,6 +10,8 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
 # Generated inputs of the resource script: the version header and the icon.
 configure_file(resources/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
+set(VELTO_VERSION_QUAD "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.${VELTO_BUILD_NUMBER}")
+configure_file(resources/Velto.manifest ${CMAKE_BINARY_DIR}/generated/Velto.manifest @ONLY)
 add_custom_command(
   OUTPUT ${CMAKE_BINARY_DIR}/generated/Velto.ico
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make_icon.py ${CMAKE_BINARY_DIR}/generated/Velto.ico
@@ -27,7 +29,7 @@ velto_warnings(velto_lib)
 add_library(velto_resources OBJECT resources/Velto.rc)
 add_dependencies(velto_resources velto_icon)
 set_source_files_properties(resources/Velto.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_BINARY_DIR}/generated/Velto.ico;${CMAKE_BINARY_DIR}/generated/version.h;${CMAKE_SOURCE_DIR}/resources/Velto.manifest;${CMAKE_SOURCE_DIR}/resources/resource.h")
+  OBJECT_DEPENDS "${CMAKE_BINARY_DIR}/generated/Velto.ico;${CMAKE_BINARY_DIR}/generated/version.h;${CMAKE_BINARY_DIR}/generated/Velto.manifest;${CMAKE_SOURCE_DIR}/resources/resource.h")
 
 add_executable(Velto WIN32 ${VELTO_APP_SOURCES} $<TARGET_OBJECTS:velto_resources>)
 target_link_libraries(Velto PRIVATE velto_lib)

@@ -2,6 +2,7 @@
 
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "counter/Counter.h"
@@ -36,15 +37,16 @@ COLORREF StateColour(const CCounter& counter, DisplayColour state) {
 IMPLEMENT_DYNAMIC(CCounterWindow, CWnd)
 
 BEGIN_MESSAGE_MAP(CCounterWindow, CWnd)
-  ON_WM_PAINT()
-  ON_WM_SIZE()
-  ON_WM_TIMER()
-  ON_WM_CREATE()
-  ON_WM_LBUTTONDOWN()
-  ON_WM_LBUTTONUP()
-  ON_WM_MOUSEMOVE()
-  ON_WM_SIZING()
-  ON_WM_LBUTTONDBLCLK()
+ON_WM_PAINT()
+ON_WM_SIZE()
+ON_WM_TIMER()
+ON_WM_CREATE()
+ON_WM_LBUTTONDOWN()
+ON_WM_LBUTTONUP()
+ON_WM_MOUSEMOVE()
+ON_WM_SIZING()
+ON_WM_LBUTTONDBLCLK()
+ON_MESSAGE(WM_DPICHANGED, OnDpiChanged)
 END_MESSAGE_MAP()
 
 CCounterWindow::CCounterWindow() {
@@ -65,9 +67,7 @@ CCounterWindow::~CCounterWindow() {
   }
 }
 
-long CCounterWindow::TimerResolutionHolders() {
-  return timerResolutionHolders;
-}
+long CCounterWindow::TimerResolutionHolders() { return timerResolutionHolders; }
 
 void CCounterWindow::ReleaseBackBuffer() {
   // The context goes first, so that the bitmap is no longer selected anywhere
@@ -100,13 +100,39 @@ RECT CCounterWindow::ChooseInitialRect() {
   return display;
 }
 
+void CCounterWindow::KeepOnAMonitor(RECT& normal) {
+  // The normal rectangle of a placement is in workspace coordinates: those of
+  // the primary monitor's work area.
+  MONITORINFO primary{};
+  primary.cbSize = sizeof primary;
+  const POINT origin{0, 0};
+  if (!::GetMonitorInfoA(::MonitorFromPoint(origin, MONITOR_DEFAULTTOPRIMARY), &primary)) return;
+  const int toScreenX = primary.rcWork.left - primary.rcMonitor.left;
+  const int toScreenY = primary.rcWork.top - primary.rcMonitor.top;
+  RECT onScreen = normal;
+  ::OffsetRect(&onScreen, toScreenX, toScreenY);
+  if (::MonitorFromRect(&onScreen, MONITOR_DEFAULTTONULL)) return;
+
+  // Stored on a monitor that is gone: bring the window, with its size kept as
+  // far as it fits, onto the work area of the nearest monitor.
+  MONITORINFO nearest{};
+  nearest.cbSize = sizeof nearest;
+  if (!::GetMonitorInfoA(::MonitorFromRect(&onScreen, MONITOR_DEFAULTTONEAREST), &nearest)) return;
+  const RECT& area = nearest.rcWork;
+  const int width = std::min(onScreen.right - onScreen.left, area.right - area.left);
+  const int height = std::min(onScreen.bottom - onScreen.top, area.bottom - area.top);
+  const int left = std::clamp(onScreen.left, area.left, area.right - width);
+  const int top = std::clamp(onScreen.top, area.top, area.bottom - height);
+  normal = RECT{left - toScreenX, top - toScreenY, left - toScreenX + width, top - toScreenY + height};
+}
+
 void CCounterWindow::CreateDisplay(CCounter* pCounter, CString strName) {
   Counter = pCounter;
   const RECT rect = ChooseInitialRect();
   LPCTSTR windowClass =
       AfxRegisterWndClass(CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, ::LoadCursorA(nullptr, IDC_ARROW), nullptr, nullptr);
-  if (!CreateEx(0, windowClass, "Velto - " + strName, WS_POPUP | WS_BORDER | WS_SYSMENU | WS_THICKFRAME, rect,
-                nullptr, 0, nullptr))
+  if (!CreateEx(0, windowClass, "Velto - " + strName, WS_POPUP | WS_BORDER | WS_SYSMENU | WS_THICKFRAME, rect, nullptr,
+                0, nullptr))
     return;
 
   if (CProfileStore* profile = AfxGetProfile(); profile && Counter) {
@@ -116,6 +142,7 @@ void CCounterWindow::CreateDisplay(CCounter* pCounter, CString strName) {
       WINDOWPLACEMENT placement;
       std::memcpy(&placement, stored.data(), sizeof placement);
       placement.length = sizeof placement;
+      KeepOnAMonitor(placement.rcNormalPosition);
       SetWindowPlacement(&placement);
     }
   }
@@ -125,8 +152,8 @@ void CCounterWindow::CreateDisplay(CCounter* pCounter, CString strName) {
 
 int CCounterWindow::OnCreate(LPCREATESTRUCT lpCreateStruct) {
   if (CWnd::OnCreate(lpCreateStruct) == -1) return -1;
-  HICON icon = static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_VELTO), IMAGE_ICON,
-                                               0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  HICON icon = static_cast<HICON>(
+      ::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_VELTO), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
   if (icon) SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SetTransparent(Transparent);
   if (HasWindow())
@@ -217,6 +244,17 @@ void CCounterWindow::OnLButtonDblClk(UINT nFlags, CPoint point) {
   CWnd::OnLButtonDblClk(nFlags, point);
 }
 
+// A display dragged onto a monitor of another DPI keeps its size in pixels:
+// the digits and the ticker are fitted to the pixels of the client area, so
+// there is nothing to scale, and growing by the DPI ratio (as the suggested
+// rectangle would) could push a display that fills one monitor over the edge
+// of the next. A maximised display is re-fitted to its new monitor by the
+// system as usual.
+LRESULT CCounterWindow::OnDpiChanged(WPARAM, LPARAM) {
+  Invalidate(TRUE);
+  return 0;
+}
+
 // ---- drawing -------------------------------------------------------------------
 
 void CCounterWindow::OnSize(UINT nType, int cx, int cy) {
@@ -248,9 +286,7 @@ void CCounterWindow::CreateTickerFont(int nClientHeight) {
                         CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
 }
 
-CString CCounterWindow::GetTickerText() const {
-  return Counter ? Counter->Ticker : CString();
-}
+CString CCounterWindow::GetTickerText() const { return Counter ? Counter->Ticker : CString(); }
 
 void CCounterWindow::OnPaint() {
   CPaintDC paintDC(this);

@@ -63,6 +63,7 @@ protected:
   void OnMouseMove(UINT nFlags, CPoint point);
   void OnSizing(UINT fwSide, LPRECT pRect);
   void OnLButtonDblClk(UINT nFlags, CPoint point);
+  LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
 
   DECLARE_MESSAGE_MAP()
 
@@ -71,6 +72,9 @@ private:
   // monitor, the whole second monitor on more.
   RECT ChooseInitialRect();
   void SavePlacement();
+  // Moves a stored normal rectangle that lies on no present monitor onto the
+  // nearest one.
+  static void KeepOnAMonitor(RECT& normal);
   void ReleaseBackBuffer();
 
   bool TimerResolutionRequested = false;

@@ -229,8 +229,32 @@ BOOL CPropertySheet::SetPageTitle(int index, LPCTSTR title) {
       ::SendMessageA(tab, TCM_SETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
 }
 
+BOOL CPropertySheet::PressDefaultButton(MSG* msg) {
+  HWND page = reinterpret_cast<HWND>(SendMessage(PSM_GETCURRENTPAGEHWND));
+  HWND focus = ::GetFocus();
+  if (!page || !focus || (focus != page && !::IsChild(page, focus))) return FALSE;
+  // A control that takes Enter itself (a multi-line box, a list being edited) keeps it.
+  const LRESULT wants = ::SendMessageA(focus, WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg));
+  if (wants & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return FALSE;
+  HWND button = nullptr;
+  if (wants & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) {
+    button = focus;  // a focused push button is the one Enter presses
+  } else {
+    const LRESULT defaultId = ::SendMessageA(page, DM_GETDEFID, 0, 0);
+    if (HIWORD(defaultId) == DC_HASDEFID) button = ::GetDlgItem(page, LOWORD(defaultId));
+  }
+  if (button && ::IsWindowVisible(button) && ::IsWindowEnabled(button))
+    ::SendMessageA(::GetParent(button), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(button));
+  // Handled either way: Enter must never reach the sheet's hidden OK button.
+  return TRUE;
+}
+
 BOOL CPropertySheet::PreTranslateMessage(MSG* msg) {
   if (!m_hWnd || msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return FALSE;
+  // Enter presses the default button of the page, not of the sheet, whose
+  // buttons are gone.
+  if (msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN && PressDefaultButton(msg)) return TRUE;
   // Tab, mnemonics and Ctrl+Tab between the pages.
   return static_cast<BOOL>(SendMessage(PSM_ISDIALOGMESSAGE, 0, reinterpret_cast<LPARAM>(msg)));
 }
@@ -246,6 +270,14 @@ LRESULT CPropertySheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     // The property-sheet control ends a modeless sheet by giving up its
     // current page; the window itself is left to its owner.
     if (HasWindow() && !SendMessage(PSM_GETCURRENTPAGEHWND)) DestroyWindow();
+    return 0;
+  }
+  if (message == WM_DPICHANGED && lParam) {
+    // Moved to a monitor of another DPI: the system has scaled the pages'
+    // fonts and suggests the rectangle that holds them there.
+    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
     return 0;
   }
   if (message == WM_CLOSE) {

@@ -93,6 +93,9 @@ protected:
 private:
   static int CALLBACK SheetCallback(HWND hwnd, UINT message, LPARAM lParam);
   HPROPSHEETPAGE MakePageHandle(CPropertyPage* page);
+  // Enter on the active page: presses the focused push button or else the
+  // page's default button. False when the focused control takes Enter itself.
+  BOOL PressDefaultButton(MSG* msg);
   // After a message that may have ended the sheet, looks again once the
   // message has been handled completely; an ended modeless sheet is destroyed.
   void ScheduleEndCheck();

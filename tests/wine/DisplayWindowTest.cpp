@@ -188,8 +188,8 @@ void CheckDragKeepsThePressedPoint(CCounterWindow& window) {
   ::SendMessageA(hwnd, WM_MOUSEMOVE, MK_LBUTTON, PointParam(pressed.x, pressed.y));
   EXPECT_TRUE(SameRect(WindowRect(window), before)) << "jumped at the first move";
 
-  for (const POINT cursor : {POINT{screenPressed.x + 37, screenPressed.y + 11}, POINT{screenPressed.x - 5, 300},
-                             POINT{700, 222}}) {
+  for (const POINT cursor :
+       {POINT{screenPressed.x + 37, screenPressed.y + 11}, POINT{screenPressed.x - 5, 300}, POINT{700, 222}}) {
     POINT client = cursor;
     window.ScreenToClient(&client);  // what the message carries
     ::SendMessageA(hwnd, WM_MOUSEMOVE, MK_LBUTTON, PointParam(client.x, client.y));
@@ -314,3 +314,55 @@ TEST(TwoMonitors, DisplayCoversTheSecondMonitorAndTheMainWindowStays) {
 }
 
 }  // namespace
+
+// A placement stored on a monitor that is gone (a projector unplugged since)
+// must not open the display where nobody can see or reach it.
+TEST_F(DisplayWindow, PlacementOnAMonitorThatIsGoneComesOntoTheNearestOne) {
+  CCounter counter(1);
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  placement.showCmd = SW_SHOWNORMAL;
+  placement.rcNormalPosition = RECT{5000, 3000, 5800, 3600};
+  StorePlacement(counter, placement, sizeof placement);
+  counter.CreateDisplay();
+  Pump();
+  const RECT shown = WindowRect(counter.Window);
+  EXPECT_NE(::MonitorFromRect(&shown, MONITOR_DEFAULTTONULL), nullptr)
+      << "(" << shown.left << "," << shown.top << ")-(" << shown.right << "," << shown.bottom << ")";
+  RECT work{};
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_EQ(shown.right - shown.left, 800) << "the size is kept";
+  EXPECT_EQ(shown.bottom - shown.top, 600);
+  EXPECT_EQ(shown.right, work.right) << "on the edge nearest to where it was";
+  EXPECT_EQ(shown.bottom, work.bottom);
+}
+
+TEST_F(DisplayWindow, MaximisedPlacementOnAMonitorThatIsGoneRestoresOntoAPresentOne) {
+  CCounter counter(1);
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  placement.showCmd = SW_SHOWMAXIMIZED;
+  placement.rcNormalPosition = RECT{-4000, 100, -1000, 2100};
+  StorePlacement(counter, placement, sizeof placement);
+  counter.CreateDisplay();
+  Pump();
+  EXPECT_TRUE(counter.Window.IsZoomed());
+  RECT shown = WindowRect(counter.Window);
+  EXPECT_NE(::MonitorFromRect(&shown, MONITOR_DEFAULTTONULL), nullptr);
+  counter.Window.ShowWindow(SW_SHOWNORMAL);
+  shown = WindowRect(counter.Window);
+  EXPECT_NE(::MonitorFromRect(&shown, MONITOR_DEFAULTTONULL), nullptr) << "restored off every monitor";
+  EXPECT_EQ(shown.left, 0);
+}
+
+TEST_F(DisplayWindow, PlacementPartlyOnTheScreenIsAppliedAsStored) {
+  CCounter counter(1);
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  placement.showCmd = SW_SHOWNORMAL;
+  placement.rcNormalPosition = RECT{1700, 900, 2300, 1300};
+  StorePlacement(counter, placement, sizeof placement);
+  counter.CreateDisplay();
+  Pump();
+  EXPECT_TRUE(SameRect(WindowRect(counter.Window), RECT{1700, 900, 2300, 1300}));
+}

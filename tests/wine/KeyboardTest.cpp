@@ -1,0 +1,156 @@
+#include <set>
+
+#include "resources/resource.h"
+#include "support/SheetHarness.h"
+
+namespace {
+
+// The keyboard reaches the sheet the way the operator's keys do: queued on
+// the focused window and taken by the message loop's keyboard handling.
+class KeyboardTest : public SheetTest {
+protected:
+  void TearDown() override {
+    SetControlKey(false);
+    SheetTest::TearDown();
+  }
+
+  static void Press(UINT key) {
+    HWND focus = ::GetFocus();
+    ASSERT_NE(focus, nullptr) << "no window has the focus";
+    ::PostMessageA(focus, WM_KEYDOWN, key, 1);
+    ::PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
+    PumpMessages(40);
+  }
+
+  // Alt and a letter, as the system delivers it to the focused window.
+  static void PressAlt(char letter) {
+    HWND focus = ::GetFocus();
+    ASSERT_NE(focus, nullptr) << "no window has the focus";
+    ::PostMessageA(focus, WM_SYSCHAR, static_cast<WPARAM>(letter), 1 | (1 << 29));
+    PumpMessages(40);
+  }
+
+  // The state of Ctrl that the keyboard handling reads for Ctrl+Tab.
+  static void SetControlKey(bool down) {
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_CONTROL] = keys[VK_LCONTROL] = down ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+  }
+
+  static int ActiveIndex() { return VeltoApp().Sheet->GetActiveIndex(); }
+};
+
+TEST_F(KeyboardTest, TabReachesEveryControlOfTheCounterPage) {
+  StartProgram();
+  HWND page = ShowPage(1);
+  ::SetFocus(::GetDlgItem(page, IDC_TOTAL_HOURS));
+  std::set<int> reached;
+  for (int i = 0; i < 80; ++i) {
+    HWND focus = ::GetFocus();
+    if (focus && ::GetParent(focus) == page) reached.insert(::GetDlgCtrlID(focus));
+    Press(VK_TAB);
+  }
+  // Every box, button and check box; a radio group is one stop (arrows move in it).
+  for (int id : {IDC_TOTAL_HOURS,    IDC_TOTAL_MINUTES,  IDC_TOTAL_SECONDS,
+                 IDC_ORANGE_MINUTES, IDC_ORANGE_SECONDS, IDC_RED_MINUTES,
+                 IDC_RED_SECONDS,    IDC_TICKER_TEXT,    IDC_TICKER_UPDATE,
+                 IDC_TICKER_COLOUR,  IDC_STYLE_NORMAL,   IDC_STYLE_ORANGE,
+                 IDC_STYLE_RED,      IDC_PAUSE,          IDC_FLASH,
+                 IDC_START,          IDC_SHOW_REPEATER,  IDC_TRANSPARENT,
+                 IDC_ON_TOP,         IDC_CONTINUOUS,     IDC_DISPLAY_DURING_PAUSE,
+                 IDC_HIDE_OTHERS,    IDC_DRIVE_HARDWARE})
+    EXPECT_TRUE(reached.count(id)) << "control " << id << " is never reached with Tab";
+  EXPECT_TRUE(reached.count(IDC_TYPE_DOWN_TO_ZERO)) << "the counter type group";
+  EXPECT_TRUE(reached.count(IDC_FORMAT_AUTO)) << "the display format group";
+  EXPECT_TRUE(reached.count(IDC_TICKER_SMALL)) << "the ticker size group";
+}
+
+TEST_F(KeyboardTest, ShiftTabGoesBack) {
+  StartProgram();
+  HWND page = ShowPage(1);
+  ::SetFocus(::GetDlgItem(page, IDC_TOTAL_MINUTES));
+  BYTE keys[256];
+  ::GetKeyboardState(keys);
+  keys[VK_SHIFT] = 0x80;
+  ::SetKeyboardState(keys);
+  Press(VK_TAB);
+  keys[VK_SHIFT] = 0;
+  ::SetKeyboardState(keys);
+  EXPECT_EQ(::GetFocus(), ::GetDlgItem(page, IDC_TOTAL_HOURS));
+}
+
+TEST_F(KeyboardTest, LabelMnemonicsGiveTheirBoxesTheFocus) {
+  StartProgram();
+  HWND page = ShowPage(1);
+  ::SetFocus(::GetDlgItem(page, IDC_RED_SECONDS));
+  PressAlt('t');
+  EXPECT_EQ(::GetFocus(), ::GetDlgItem(page, IDC_TOTAL_HOURS)) << "Alt+T: the total time";
+  PressAlt('x');
+  EXPECT_EQ(::GetFocus(), ::GetDlgItem(page, IDC_TICKER_TEXT)) << "Alt+X: the ticker text";
+}
+
+TEST_F(KeyboardTest, ButtonMnemonicsPressTheButtons) {
+  StartProgram();
+  HWND page = ShowPage(1);
+  SetText(page, IDC_TOTAL_MINUTES, "3");
+  SetText(page, IDC_TOTAL_SECONDS, "0");
+  ::SetFocus(::GetDlgItem(page, IDC_TOTAL_MINUTES));
+  PressAlt('s');
+  EXPECT_TRUE(Counter(0).Started) << "Alt+S starts";
+  EXPECT_EQ(Counter(0).TotalTime.GetTotalSeconds(), 180);
+  PressAlt('p');
+  EXPECT_TRUE(Counter(0).Paused) << "Alt+P pauses";
+  PressAlt('f');
+  EXPECT_TRUE(Counter(0).Flashing) << "Alt+F flashes";
+}
+
+TEST_F(KeyboardTest, EnterInATimeBoxStartsTheCounter) {
+  StartProgram();
+  HWND page = ShowPage(1);
+  SetText(page, IDC_TOTAL_MINUTES, "7");
+  SetText(page, IDC_TOTAL_SECONDS, "30");
+  ::SetFocus(::GetDlgItem(page, IDC_TOTAL_SECONDS));
+  Press(VK_RETURN);
+  EXPECT_TRUE(Counter(0).Started);
+  EXPECT_EQ(Counter(0).TotalTime.GetTotalSeconds(), 450);
+  ASSERT_EQ(VeltoApp().Sheet != nullptr && VeltoApp().Sheet->HasWindow(), true) << "Enter must not end the sheet";
+  EXPECT_EQ(StoredNumber("Counter1", "TotalTime"), 450u);
+}
+
+TEST_F(KeyboardTest, EnterOnAFocusedButtonPressesThatButton) {
+  StartProgram();
+  HWND page = ShowPage(1);
+  ::SetFocus(::GetDlgItem(page, IDC_FLASH));
+  Press(VK_RETURN);
+  EXPECT_TRUE(Counter(0).Flashing);
+  EXPECT_FALSE(Counter(0).Started) << "only the focused button is pressed";
+}
+
+TEST_F(KeyboardTest, CtrlTabMovesBetweenThePages) {
+  SeedText("Settings", "Counters", "1,2");
+  StartProgram();
+  HWND page = ShowPage(1);
+  ::SetFocus(::GetDlgItem(page, IDC_TOTAL_HOURS));
+  SetControlKey(true);
+  Press(VK_TAB);
+  EXPECT_EQ(ActiveIndex(), 2);
+  Press(VK_TAB);
+  EXPECT_EQ(ActiveIndex(), 3) << "About";
+  Press(VK_TAB);
+  EXPECT_EQ(ActiveIndex(), 0) << "round to Setup";
+  SetControlKey(false);
+  ASSERT_TRUE(VeltoApp().Sheet->HasWindow());
+}
+
+TEST_F(KeyboardTest, EscapeInABoxKeepsEverything) {
+  StartProgram();
+  HWND page = ShowPage(1);
+  ::SetFocus(::GetDlgItem(page, IDC_TOTAL_HOURS));
+  Press(VK_ESCAPE);
+  ASSERT_NE(VeltoApp().Sheet, nullptr);
+  EXPECT_TRUE(VeltoApp().Sheet->HasWindow());
+  EXPECT_TRUE(Counter(0).Window.IsWindowVisible());
+}
+
+}  // namespace
