@@ -188,8 +188,8 @@ void CheckDragKeepsThePressedPoint(CCounterWindow& window) {
   ::SendMessageA(hwnd, WM_MOUSEMOVE, MK_LBUTTON, PointParam(pressed.x, pressed.y));
   EXPECT_TRUE(SameRect(WindowRect(window), before)) << "jumped at the first move";
 
-  for (const POINT cursor :
-       {POINT{screenPressed.x + 37, screenPressed.y + 11}, POINT{screenPressed.x - 5, 300}, POINT{700, 222}}) {
+  for (const POINT cursor : {POINT{screenPressed.x + 37, screenPressed.y + 11}, POINT{screenPressed.x - 5, 300},
+                             POINT{700, 222}}) {
     POINT client = cursor;
     window.ScreenToClient(&client);  // what the message carries
     ::SendMessageA(hwnd, WM_MOUSEMOVE, MK_LBUTTON, PointParam(client.x, client.y));
