@@ -93,3 +93,9 @@ set_tests_properties(installer.install_run_uninstall PROPERTIES TIMEOUT 300)
 add_executable(velto_display_bench tests/bench/DisplayBenchmark.cpp $<TARGET_OBJECTS:velto_resources>)
 target_link_libraries(velto_display_bench PRIVATE velto_lib)
 velto_warnings(velto_display_bench)
+
+# Drives a running Velto from outside for tools/screenshots.sh (not shipped).
+add_executable(velto_drive tools/velto-drive.cpp)
+target_include_directories(velto_drive PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(velto_drive PRIVATE user32 comctl32)
+velto_warnings(velto_drive)

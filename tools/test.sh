@@ -85,6 +85,26 @@ run_ctest "native" "$build/native" -j "$jobs"
 run_ctest "fuzzing (bounded)" "$build/fuzz" -j "$jobs"
 run_ctest "Windows, under Wine" "$build/win"
 
+# High DPI: the layout and keyboard tests once more at 144 DPI (150 %), in a
+# prefix of their own (Wine reads "LogPixels" under HKCU\Control Panel\Desktop
+# when its desktop starts; HKCC\Software\Fonts is only the fallback).
+echo "== 144 DPI"
+wineserver -k >/dev/null 2>&1
+wineserver -w >/dev/null 2>&1
+dpi_prefix="$prefix-144"
+tools/wine-prefix.sh "$dpi_prefix" || exit 1
+export WINEPREFIX="$dpi_prefix" VELTO_TEST_DPI=144
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+wineserver -w >/dev/null 2>&1
+wineserver -f -p >/dev/null 2>&1 &
+pids+=($!)
+wine cmd /c exit >/dev/null 2>&1 </dev/null
+run_ctest "Windows, 144 DPI" "$build/win" -R 'wine\.(HighDpi|HighDpiManifest|KeyboardTest)\.'
+wineserver -k >/dev/null 2>&1
+wineserver -w >/dev/null 2>&1
+export WINEPREFIX="$prefix"
+unset VELTO_TEST_DPI
+
 # Second phase: two monitors side by side (Xephyr with two screens and
 # Xinerama, inside an Xvfb big enough to hold it). Wine reads the monitor
 # layout when its desktop process starts, so this phase needs a wineserver

@@ -1,0 +1,82 @@
+// Drives a running Velto from outside, as an operator's clicks would, for
+// the screenshot script. Each argument is one step:
+//   page:N      select tab N (0 is Setup)
+//   start:N     select tab N and press Start (likewise pause:N, flash:N)
+//   wait:MS     let the program run for MS milliseconds
+//   rect        print the control sheet's rectangle and the active page's
+//               right edge in screen pixels: "left top right bottom pageRight"
+// Exit code 0 when every step found what it needed.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "resources/resource.h"
+
+namespace {
+
+HWND FindSheet() {
+  for (int i = 0; i < 100; ++i) {
+    if (HWND sheet = ::FindWindowA(nullptr, "Velto Controls")) return sheet;
+    ::Sleep(100);
+  }
+  return nullptr;
+}
+
+HWND SelectPage(HWND sheet, int index) {
+  ::SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+  return reinterpret_cast<HWND>(::SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+bool Press(HWND sheet, int index, int id) {
+  HWND page = SelectPage(sheet, index);
+  HWND button = page ? ::GetDlgItem(page, id) : nullptr;
+  if (!button) return false;
+  ::SendMessageA(button, BM_CLICK, 0, 0);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  HWND sheet = FindSheet();
+  if (!sheet) {
+    std::fprintf(stderr, "Velto Controls not found\n");
+    return 1;
+  }
+  for (int i = 1; i < argc; ++i) {
+    const std::string step = argv[i];
+    const std::size_t colon = step.find(':');
+    const std::string verb = step.substr(0, colon);
+    const int number = colon == std::string::npos ? 0 : std::atoi(step.c_str() + colon + 1);
+    bool done = true;
+    if (verb == "page") {
+      done = SelectPage(sheet, number) != nullptr;
+    } else if (verb == "start") {
+      done = Press(sheet, number, IDC_START);
+    } else if (verb == "pause") {
+      done = Press(sheet, number, IDC_PAUSE);
+    } else if (verb == "flash") {
+      done = Press(sheet, number, IDC_FLASH);
+    } else if (verb == "wait") {
+      ::Sleep(static_cast<DWORD>(number));
+    } else if (verb == "rect") {
+      RECT r{};
+      ::GetWindowRect(sheet, &r);
+      RECT page{};
+      ::GetWindowRect(reinterpret_cast<HWND>(::SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)), &page);
+      std::printf("%ld %ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom, page.right);
+    } else {
+      done = false;
+    }
+    if (!done) {
+      std::fprintf(stderr, "step failed: %s\n", step.c_str());
+      return 1;
+    }
+  }
+  return 0;
+}
