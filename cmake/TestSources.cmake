@@ -19,6 +19,8 @@ set(VELTO_WINDOWS_TESTS
   tests/wine/ExpanderHidTest.cpp
   tests/wine/ControlSheetTest.cpp
   tests/wine/CounterPageTest.cpp
+  tests/wine/StyleDialogTest.cpp
+  tests/wine/RepeaterTest.cpp
   tests/support/ScratchRegistry.cpp
   tests/support/ProcessWatch.cpp
   tests/wine/InstalledProgramTest.cpp
