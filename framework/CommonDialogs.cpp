@@ -24,6 +24,28 @@ HWND OwnerFor(CWnd* parent) {
 
 }  // namespace
 
+void CenterOverOwner(HWND dialog) {
+  HWND owner = ::GetWindow(dialog, GW_OWNER);
+  if (!owner) return;
+  RECT ownerRect{}, own{};
+  ::GetWindowRect(owner, &ownerRect);
+  ::GetWindowRect(dialog, &own);
+  const int width = own.right - own.left;
+  const int height = own.bottom - own.top;
+  int x = ownerRect.left + ((ownerRect.right - ownerRect.left) - width) / 2;
+  int y = ownerRect.top + ((ownerRect.bottom - ownerRect.top) - height) / 2;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (::GetMonitorInfoA(::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    const RECT& work = monitor.rcWork;
+    if (x + width > work.right) x = work.right - width;
+    if (y + height > work.bottom) y = work.bottom - height;
+    if (x < work.left) x = work.left;
+    if (y < work.top) y = work.top;
+  }
+  ::SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 CFontDialog::CFontDialog(LOGFONT* lplfInitial, DWORD dwFlags, HDC hdcPrinter, CWnd* pParentWnd)
     : ParentWnd(pParentWnd) {
   m_cf.lStructSize = sizeof m_cf;

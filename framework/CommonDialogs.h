@@ -8,6 +8,10 @@
 
 class CWnd;
 
+// Centres a dialog over the window that owns it, kept wholly inside the work
+// area of the owner's monitor, so that it opens where the operator is looking.
+void CenterOverOwner(HWND dialog);
+
 // The system's font dialog on a LOGFONT of the caller. The dialog starts from
 // that font (CF_INITTOLOGFONTSTRUCT is always added) and, on OK, writes the
 // chosen font back into it; GetCurrentFont reads it.

@@ -27,6 +27,12 @@ CStyleDlg::CStyleDlg(CWnd* pParent) : CDialog(IDD_STYLE, pParent), Style(RGB(255
 
 CStyleDlg::~CStyleDlg() { Style.Font.DeleteObject(); }
 
+BOOL CStyleDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  CenterOverOwner(m_hWnd);
+  return TRUE;
+}
+
 RECT CStyleDlg::PreviewRect() const {
   RECT rect{0, 0, 0, 0};
   HWND preview = ::GetDlgItem(m_hWnd, IDC_STYLE_PREVIEW);

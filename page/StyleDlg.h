@@ -22,6 +22,8 @@ public:
   RECT PreviewRect() const;
 
 protected:
+  BOOL OnInitDialog() override;
+
   void OnChangeFont();
   void OnChangeColour();
   void OnPaint();

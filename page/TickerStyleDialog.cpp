@@ -19,6 +19,7 @@ void CTickerStyleDialog::DoDataExchange(CDataExchange* pDX) { DDX_Check(pDX, IDC
 BOOL CTickerStyleDialog::OnInitDialog() {
   CDialog::OnInitDialog();
   ApplyFollowRule();
+  CenterOverOwner(m_hWnd);
   return TRUE;
 }
 

@@ -83,9 +83,11 @@ TEST_F(RepeaterTest, OneRepeaterPerPageBroughtToTheFrontThenReopenedFresh) {
   SeedText("Counter1", "Name", "Main stage");
   CVeltoSheet* sheet = StartProgram();
   HWND page = ShowPage(1);
+  Click(page, IDC_START);
   HWND repeater = OpenRepeater(page);
   ASSERT_NE(repeater, nullptr);
   EXPECT_TRUE(::IsWindowVisible(repeater));
+  if (const char* hold = std::getenv("VELTO_SCREENSHOT_HOLD_MS")) PumpMessages(static_cast<DWORD>(std::atoi(hold)));
   EXPECT_EQ(Text(repeater), "Main stage") << "the counter's name alone";
   const DWORD style = static_cast<DWORD>(::GetWindowLongPtrA(repeater, GWL_STYLE));
   EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CHILD | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),

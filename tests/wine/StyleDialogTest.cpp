@@ -33,7 +33,18 @@ protected:
   static std::string ItemText(HWND dialog, int id) { return Text(::GetDlgItem(dialog, id)); }
 };
 
+// The dialog's middle is the middle of the window that owns it (the control
+// sheet is large enough for that to fit on the screen).
+bool CentredOverOwner(HWND dialog) {
+  RECT own{}, owner{};
+  ::GetWindowRect(dialog, &own);
+  ::GetWindowRect(::GetWindow(dialog, GW_OWNER), &owner);
+  return std::abs((own.left + own.right) - (owner.left + owner.right)) <= 2 &&
+         std::abs((own.top + own.bottom) - (owner.top + owner.bottom)) <= 2;
+}
+
 struct PreviewSeen {
+  bool Centred = false;
   bool Reached = false;
   int RectHeight = 0;
   int Coloured = 0;
@@ -49,6 +60,7 @@ PreviewSeen LookAtPreview(HWND dialog, COLORREF colour) {
   auto* style = dynamic_cast<CStyleDlg*>(CWnd::FromHandlePermanent(dialog));
   if (!style) return seen;
   seen.Reached = true;
+  seen.Centred = CentredOverOwner(dialog);
   const RECT rect = style->PreviewRect();
   seen.RectHeight = rect.bottom - rect.top;
   ClientPixels preview(dialog, &rect);
@@ -89,6 +101,7 @@ TEST_F(StyleDialogTest, EachStyleButtonPreviewsItsDigitsOnBlackFillingThePreview
     EXPECT_GT(seen.Coloured, 100) << style.Button;
     EXPECT_GE(seen.ColouredHeight, seen.RectHeight / 2) << style.Button;
     EXPECT_EQ(seen.TopLeft, RGB(0, 0, 0)) << "the digits stand on black";
+    EXPECT_TRUE(seen.Centred) << "opens over the control sheet";
   }
 }
 
@@ -264,11 +277,13 @@ TEST_F(TickerColourTest, FollowingGreysTheFixedColourAndOkTakesEffectWithoutSavi
     choice.rgbResult = fixed;
     return TRUE;
   });
+  bool centred = false;
   bool startChecked = false, startGreyed = false, uncheckedUsable = false, recheckedGreyed = false;
   ModalScript script;
   script
       .Then("Ticker Colour",
             [&](HWND dialog) {
+              centred = CentredOverOwner(dialog);
               startChecked = Checked(dialog, IDC_FOLLOW_COLOUR);
               startGreyed = !Enabled(dialog, IDC_FIXED_COLOUR);
               Click(dialog, IDC_FOLLOW_COLOUR);
@@ -282,6 +297,7 @@ TEST_F(TickerColourTest, FollowingGreysTheFixedColourAndOkTakesEffectWithoutSavi
       .Then("Ticker Colour", [](HWND dialog) { ModalScript::Press(dialog, IDOK); });
   Click(page, IDC_TICKER_COLOUR);
   ASSERT_TRUE(script.Finished()) << script.Waiting();
+  EXPECT_TRUE(centred);
   EXPECT_TRUE(startChecked);
   EXPECT_TRUE(startGreyed);
   EXPECT_TRUE(uncheckedUsable);
