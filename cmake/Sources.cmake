@@ -30,6 +30,10 @@ set(VELTO_WINDOWS_SOURCES
   app/VeltoSheet.cpp
   app/SetupPage.cpp
   page/CounterPage.cpp
+  framework/CommonDialogs.cpp
+  page/StyleDlg.cpp
+  page/TickerStyleDialog.cpp
+  display/MimicDlg.cpp
   about/AboutPage.cpp
 )
 

@@ -21,6 +21,8 @@ set(VELTO_WINDOWS_TESTS
   tests/wine/CounterPageTest.cpp
   tests/wine/DisplayWindowTest.cpp
   tests/wine/DisplayRenderingTest.cpp
+  tests/wine/StyleDialogTest.cpp
+  tests/wine/RepeaterTest.cpp
   tests/support/ScratchRegistry.cpp
   tests/support/ProcessWatch.cpp
   tests/wine/InstalledProgramTest.cpp
