@@ -22,4 +22,7 @@ set(VELTO_WINDOWS_TESTS
   tests/support/ScratchRegistry.cpp
   tests/support/ProcessWatch.cpp
   tests/wine/InstalledProgramTest.cpp
+  tests/wine/EditableListTest.cpp
+  tests/wine/SetupPageTest.cpp
+  tests/wine/AboutPageTest.cpp
 )

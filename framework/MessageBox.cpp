@@ -12,11 +12,12 @@ MessageBoxHook& InstalledHook() {
   return hook;
 }
 
+// The question belongs to the program's main window while it is on the
+// screen (a display window may be the active one), else to the active window.
 HWND MessageBoxOwner() {
-  HWND active = ::GetActiveWindow();
-  if (active && ::GetWindowThreadProcessId(active, nullptr) == ::GetCurrentThreadId()) return active;
   CWnd* main = AfxGetMainWnd();
-  return main ? main->GetSafeHwnd() : nullptr;
+  if (main && main->HasWindow() && main->IsWindowVisible()) return main->GetSafeHwnd();
+  return ::GetActiveWindow();
 }
 
 }  // namespace
