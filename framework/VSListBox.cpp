@@ -227,6 +227,9 @@ void CVSListBox::CreateParts() {
   List.SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER,
                    LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
   List.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+  // Rows a little taller than the text: easier to hit, and the editor fits inside one.
+  if (RowSpacer.Create(1, TextHeight() + 8, ILC_COLOR32, 0, 0))
+    List.SendMessage(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(RowSpacer.GetSafeHandle()));
   LVCOLUMNA column{};
   column.mask = LVCF_WIDTH;
   column.cx = client.right - client.left;
@@ -291,16 +294,20 @@ void CVSListBox::CreateButtons() {
   UpdateButtons();
 }
 
-int CVSListBox::CaptionHeight() const {
-  int height = 0;
+int CVSListBox::TextHeight() const {
+  int height = 13;
   if (HDC dc = ::GetDC(m_hWnd)) {
     HGDIOBJ previous = ::SelectObject(dc, Font());
     TEXTMETRICA metrics{};
-    ::GetTextMetricsA(dc, &metrics);
+    if (::GetTextMetricsA(dc, &metrics)) height = metrics.tmHeight;
     ::SelectObject(dc, previous);
     ::ReleaseDC(m_hWnd, dc);
-    height = metrics.tmHeight + 6;
   }
+  return height;
+}
+
+int CVSListBox::CaptionHeight() const {
+  int height = TextHeight() + 6;
   if (ToolBar) {
     const LRESULT size = ::SendMessageA(ToolBar, TB_GETBUTTONSIZE, 0, 0);
     height = std::max(height, static_cast<int>(HIWORD(size)) + 2);
@@ -682,21 +689,16 @@ BOOL CVSListBox::EditItem(int index) {
   RECT row{};
   row.left = LVIR_BOUNDS;
   List.SendMessage(LVM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&row));
+  RECT label{};
+  label.left = LVIR_LABEL;
+  List.SendMessage(LVM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&label));
   RECT client{};
   List.GetClientRect(&client);
-  int textHeight = 13;
-  if (HDC dc = ::GetDC(Editor.GetSafeHwnd())) {
-    HGDIOBJ previous = ::SelectObject(dc, Font());
-    TEXTMETRICA metrics{};
-    ::GetTextMetricsA(dc, &metrics);
-    textHeight = metrics.tmHeight;
-    ::SelectObject(dc, previous);
-    ::ReleaseDC(Editor.GetSafeHwnd(), dc);
-  }
-  // As tall as the row, and never too short for the text and its frame.
-  const int height = std::max(static_cast<int>(row.bottom - row.top), textHeight + 6);
-  const int top = row.top - (height - (row.bottom - row.top)) / 2;
-  Editor.SetWindowPos(&CWnd::wndTop, client.left, top, client.right - client.left, height, SWP_SHOWWINDOW);
+  // The text and its frame, centred on the row, the name where the row shows it.
+  const int height = TextHeight() + 6;
+  const int top = row.top + (static_cast<int>(row.bottom - row.top) - height) / 2;
+  const int left = std::max(0, static_cast<int>(label.left) - 1);
+  Editor.SetWindowPos(&CWnd::wndTop, left, top, client.right - left, height, SWP_SHOWWINDOW);
   Editor.SetWindowText(GetItemText(index));
   EditingIndex = index;
   EditingNewItem = false;

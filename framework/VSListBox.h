@@ -127,6 +127,7 @@ private:
   void UpdateButtons();
   void Paint();
   int CaptionHeight() const;
+  int TextHeight() const;
   HFONT Font() const;
   void InsertRow(int index);
   void RedrawRow(int index);
@@ -145,6 +146,8 @@ private:
   HWND ToolTip = nullptr;
   CImageList Images;
   CImageList DisabledImages;
+  // An empty image list whose height gives the rows room for the editor.
+  CImageList RowSpacer;
   UINT Buttons = 0;
   int EditingIndex = -1;
   bool EditingNewItem = false;

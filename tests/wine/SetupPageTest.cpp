@@ -303,10 +303,11 @@ TEST_F(SetupPageTest, DISABLED_HoldForScreenshots) {
   Select(1);
   Key(VK_F2);
   Type("Lectern left");
-  PumpMessages(8000);
+  PumpMessages(6000);
   EditorKey(VK_ESCAPE);
+  PumpMessages(4000);
   ShowPage(TabCount() - 1);
-  PumpMessages(8000);
+  PumpMessages(6000);
 }
 
 }  // namespace
