@@ -270,14 +270,18 @@ TEST_F(EditableListTest, F2SpaceAndDoubleClickRenameTheSelectedItem) {
   char shown[32] = "";
   ::GetWindowTextA(Editor(), shown, sizeof shown);
   EXPECT_STREQ(shown, "A") << "the editor starts with the old name";
-  // The editor sits on the row it edits.
+  // The editor sits inside the row it edits, over the whole width.
   RECT editor{}, row{};
   ::GetWindowRect(Editor(), &editor);
   ::MapWindowPoints(nullptr, ListWindow(), reinterpret_cast<POINT*>(&editor), 2);
   row.left = LVIR_BOUNDS;
   ::SendMessageA(ListWindow(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
-  EXPECT_LE(editor.top, row.top);
-  EXPECT_GE(editor.bottom, row.bottom);
+  EXPECT_GE(editor.top, row.top);
+  EXPECT_LE(editor.bottom, row.bottom);
+  EXPECT_GT(editor.top, (row.top + row.bottom) / 2 - (editor.bottom - editor.top));
+  RECT list{};
+  ::GetClientRect(ListWindow(), &list);
+  EXPECT_EQ(editor.right, list.right);
   Type("Alpha");
   EditorKey(VK_RETURN);
   EXPECT_EQ(List.Calls, (Calls{"rename 0 Alpha"}));
