@@ -23,6 +23,8 @@ set(VELTO_WINDOWS_SOURCES
   framework/Dialog.cpp
   framework/PropertySheet.cpp
   framework/Gdi.cpp
+  framework/MessageBox.cpp
+  framework/VSListBox.cpp
   display/CounterWindow.cpp
   device/ExpanderSystemWin32.cpp
   display/TextFit.cpp

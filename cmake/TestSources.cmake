@@ -27,4 +27,7 @@ set(VELTO_WINDOWS_TESTS
   tests/support/ProcessWatch.cpp
   tests/wine/InstalledProgramTest.cpp
   tests/wine/HostileSettingsTest.cpp
+  tests/wine/EditableListTest.cpp
+  tests/wine/SetupPageTest.cpp
+  tests/wine/AboutPageTest.cpp
 )
