@@ -56,6 +56,10 @@ add_executable(velto_plain_probe tests/probes/Probe.cpp)
 add_dependencies(velto_tests velto_version_probe velto_plain_probe)
 velto_warnings(velto_tests)
 
+add_executable(velto_keepalive WIN32 tests/support/WineKeepAlive.cpp)
+target_link_options(velto_keepalive PRIVATE -mwindows)
+velto_warnings(velto_keepalive)
+
 include(GoogleTest)
 gtest_discover_tests(velto_tests TEST_PREFIX "wine." DISCOVERY_MODE PRE_TEST
                      DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
