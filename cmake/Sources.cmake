@@ -23,6 +23,8 @@ set(VELTO_WINDOWS_SOURCES
   framework/Dialog.cpp
   framework/PropertySheet.cpp
   framework/Gdi.cpp
+  framework/MessageBox.cpp
+  framework/VSListBox.cpp
   display/CounterWindow.cpp
   device/ExpanderSystemWin32.cpp
   display/TextFit.cpp
@@ -30,6 +32,10 @@ set(VELTO_WINDOWS_SOURCES
   app/VeltoSheet.cpp
   app/SetupPage.cpp
   page/CounterPage.cpp
+  framework/CommonDialogs.cpp
+  page/StyleDlg.cpp
+  page/TickerStyleDialog.cpp
+  display/MimicDlg.cpp
   about/AboutPage.cpp
 )
 

@@ -21,10 +21,15 @@ set(VELTO_WINDOWS_TESTS
   tests/wine/CounterPageTest.cpp
   tests/wine/DisplayWindowTest.cpp
   tests/wine/DisplayRenderingTest.cpp
+  tests/wine/StyleDialogTest.cpp
+  tests/wine/RepeaterTest.cpp
   tests/support/ScratchRegistry.cpp
   tests/support/ProcessWatch.cpp
   tests/wine/InstalledProgramTest.cpp
   tests/wine/HostileSettingsTest.cpp
+  tests/wine/EditableListTest.cpp
+  tests/wine/SetupPageTest.cpp
+  tests/wine/AboutPageTest.cpp
   tests/wine/KeyboardTest.cpp
   tests/wine/HighDpiTest.cpp
 )

@@ -50,7 +50,17 @@ target_include_directories(velto_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(velto_tests PRIVATE velto_lib gtest)
 target_compile_definitions(velto_tests PRIVATE VELTO_EXE_PATH="Velto.exe")
 add_dependencies(velto_tests Velto)
+
+# Two small programs for the version text's tests: one with a known product
+# version, one without any version resource.
+add_executable(velto_version_probe tests/probes/Probe.cpp tests/probes/VersionProbe.rc)
+add_executable(velto_plain_probe tests/probes/Probe.cpp)
+add_dependencies(velto_tests velto_version_probe velto_plain_probe)
 velto_warnings(velto_tests)
+
+add_executable(velto_keepalive WIN32 tests/support/WineKeepAlive.cpp)
+target_link_options(velto_keepalive PRIVATE -mwindows)
+velto_warnings(velto_keepalive)
 
 include(GoogleTest)
 gtest_discover_tests(velto_tests TEST_PREFIX "wine." DISCOVERY_MODE PRE_TEST

@@ -142,6 +142,7 @@ BOOL CWnd::SubclassWindow(HWND hwnd) {
   m_pfnSuper = reinterpret_cast<WNDPROC>(
       ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
   if (m_pfnSuper == &AfxWndProc) m_pfnSuper = nullptr;
+  PreSubclassWindow();
   return TRUE;
 }
 

@@ -205,6 +205,9 @@ protected:
   virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result);
   virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
   virtual void PostNcDestroy() {}
+  // The window has just been taken over (SubclassWindow, or CreateEx of a
+  // system class): controls that build children of their own do it here.
+  virtual void PreSubclassWindow() {}
 
   // Base handlers: default processing of their message.
   void OnPaint() { Default(); }

@@ -2,7 +2,10 @@
 
 #include "app/VeltoSheet.h"
 #include "device/ExpanderOutput.h"
+#include "display/MimicDlg.h"
 #include "framework/Profile.h"
+#include "page/StyleDlg.h"
+#include "page/TickerStyleDialog.h"
 #include "page/TimeEntry.h"
 #include "resources/resource.h"
 
@@ -64,6 +67,7 @@ CCounterPage::CCounterPage(int nCounter)
     : CPropertyPage(IDD_COUNTER), Counter(new CCounter(nCounter)), TickerColour(RGB(255, 255, 255)) {}
 
 CCounterPage::~CCounterPage() {
+  CloseRepeater();
   Counter->Window.DestroyWindow();
   delete Counter;
 }
@@ -94,6 +98,8 @@ BOOL CCounterPage::OnKillActive() {
 }
 
 void CCounterPage::OnDestroy() {
+  // The repeater reaches this page and its counter: it goes first.
+  CloseRepeater();
   KillTimer(PageTimer);
   SaveSettings();
   CPropertyPage::OnDestroy();
@@ -319,8 +325,26 @@ void CCounterPage::OnDriveHardware() {
 }
 
 void CCounterPage::OnShowRepeater() {
-  // The repeater window (CMimicDlg on template 144) mirrors this page's
-  // display; it is opened here once the repeater exists in the program.
+  if (Repeater) {
+    Repeater->SetForegroundWindow();
+    return;
+  }
+  Repeater = new CMimicDlg(this);
+  if (!Repeater->Create(IDD_REPEATER, this)) {
+    // A window that came and went has deleted its object already.
+    delete Repeater;
+    Repeater = nullptr;
+    return;
+  }
+  Repeater->ShowWindow(SW_SHOW);
+}
+
+void CCounterPage::CloseRepeater() {
+  if (!Repeater) return;
+  // Destroying the window deletes the repeater and clears Repeater.
+  if (Repeater->HasWindow()) Repeater->DestroyWindow();
+  delete Repeater;
+  Repeater = nullptr;
 }
 
 void CCounterPage::EditStyle(TextStyle& style) {
@@ -331,6 +355,8 @@ void CCounterPage::EditStyle(TextStyle& style) {
   style.Colour = colour;
   style.FitLength = 0;
   SaveSettings();
+  // A stopped counter repaints only when asked: show the new look at once.
+  RepaintDisplay();
 }
 
 void CCounterPage::OnTickerColour() {
@@ -342,14 +368,24 @@ void CCounterPage::OnTickerColour() {
   Counter->SetTickerStyle(TickerSize, AutoTickerColour, TickerColour);
 }
 
-bool CCounterPage::RunStyleDialog(LOGFONT&, COLORREF&) {
-  // CStyleDlg ("Counter Style", template 131) runs here; until the program
-  // has it, every edit ends as if cancelled.
-  return false;
+bool CCounterPage::RunStyleDialog(LOGFONT& font, COLORREF& colour) {
+  CStyleDlg dialog(this);
+  dialog.Style.LogFont = font;
+  dialog.Style.Colour = colour;
+  dialog.Style.FitLength = 0;
+  if (dialog.DoModal() != IDOK) return false;
+  font = dialog.Style.LogFont;
+  colour = dialog.Style.Colour;
+  return true;
 }
 
-bool CCounterPage::RunTickerColourDialog(bool&, COLORREF&) {
-  // CTickerStyleDialog ("Ticker Colour", template 145) runs here; until the
-  // program has it, every choice ends as if cancelled.
-  return false;
+bool CCounterPage::RunTickerColourDialog(bool& followColour, COLORREF& fixedColour) {
+  // No parent: the main window owns it.
+  CTickerStyleDialog dialog;
+  dialog.FollowColour = followColour ? TRUE : FALSE;
+  dialog.FixedColour = fixedColour;
+  if (dialog.DoModal() != IDOK) return false;
+  followColour = dialog.FollowColour != 0;
+  fixedColour = dialog.FixedColour;
+  return true;
 }

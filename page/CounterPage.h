@@ -86,5 +86,7 @@ private:
   void ApplyTypeRules(int type);
   void EnableEditingControls();
   void RepaintDisplay();
+  // Ends the open repeater, if any, before this page or its counter goes.
+  void CloseRepeater();
   void ApplyOnTop(bool onTop);
 };

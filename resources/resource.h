@@ -16,6 +16,9 @@
 #define IDD_COUNTER 129
 #define IDD_ABOUT 132
 #define IDD_SETUP 134
+#define IDD_STYLE 131
+#define IDD_REPEATER 144
+#define IDD_TICKER_COLOUR 145
 
 // Counter page (template 129)
 #define IDC_TYPE_DOWN_TO_ZERO 1000
@@ -61,3 +64,12 @@
 #define IDC_ABOUT_VERSION 1021
 #define IDC_ABOUT_SECOND_CONTACT 1030
 #define IDC_ABOUT_FIRST_CONTACT 1031
+
+// Style dialog "Counter Style" (template 131)
+#define IDC_STYLE_PREVIEW 1014
+#define IDC_CHANGE_FONT 1015
+#define IDC_CHANGE_COLOUR 1016
+
+// Ticker colour dialog "Ticker Colour" (template 145)
+#define IDC_FIXED_COLOUR 1009
+#define IDC_FOLLOW_COLOUR 1013

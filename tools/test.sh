@@ -56,9 +56,16 @@ export VELTO_TEST_DISPLAY_SIZE=1920x1040
 # One wineserver for the whole run, so that each test process starts quickly.
 wineserver -f -p >/dev/null 2>&1 &
 pids+=($!)
-# Wine's desktop and service processes start with the first program; start
-# them here, away from the test runner's output pipes.
-wine cmd /c exit >/dev/null 2>&1 </dev/null
+# Wine's desktop and service processes start with the first window program
+# and end with the last one. One program that lives for the whole run keeps
+# them up, away from the test runner's output pipes; otherwise every test
+# process would start them anew.
+start_keepalive() {
+  wine "$build/win/velto_keepalive.exe" >/dev/null 2>&1 </dev/null &
+  pids+=($!)
+  sleep 1
+}
+start_keepalive
 
 passed=0
 failed=0
@@ -130,7 +137,7 @@ if [ "$outer_status" -eq 0 ]; then
     export DISPLAY=":$two" VELTO_TEST_SECOND_MONITOR=1280,0,2304,768
     wineserver -f -p >/dev/null 2>&1 &
     pids+=($!)
-    wine cmd /c exit >/dev/null 2>&1 </dev/null
+    start_keepalive
     run_ctest "Windows, two monitors" "$build/win" -R 'TwoMonitors\.'
     wineserver -k >/dev/null 2>&1
   else
