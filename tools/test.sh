@@ -105,7 +105,7 @@ wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/
 wineserver -w >/dev/null 2>&1
 wineserver -f -p >/dev/null 2>&1 &
 pids+=($!)
-wine cmd /c exit >/dev/null 2>&1 </dev/null
+start_keepalive
 run_ctest "Windows, 144 DPI" "$build/win" -R 'wine\.(HighDpi|HighDpiManifest|KeyboardTest)\.'
 wineserver -k >/dev/null 2>&1
 wineserver -w >/dev/null 2>&1
