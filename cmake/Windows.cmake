@@ -86,3 +86,15 @@ add_custom_target(dist ALL DEPENDS ${VELTO_INSTALLER} ${VELTO_PORTABLE_ZIP})
 add_test(NAME installer.install_run_uninstall
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/installer/installer-test.sh ${VELTO_INSTALLER} ${VELTO_PORTABLE_ZIP})
 set_tests_properties(installer.install_run_uninstall PROPERTIES TIMEOUT 300)
+
+# ---- soak and benchmarks ---------------------------------------------------
+# The real program in-process, driven through its controls for a given time
+# (tools/soak/). The test command runs a short soak; tools/bench.py uses its
+# bench mode.
+add_executable(velto_soak tools/soak/SoakMain.cpp tools/soak/SoakDriver.cpp tools/soak/FrameWatch.cpp
+               tools/soak/ProcessCounters.cpp tests/support/ScratchRegistry.cpp $<TARGET_OBJECTS:velto_resources>)
+target_include_directories(velto_soak PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(velto_soak PRIVATE velto_lib psapi)
+velto_warnings(velto_soak)
+add_test(NAME soak.short COMMAND velto_soak --seconds 120 --rebuild-every 40)
+set_tests_properties(soak.short PROPERTIES TIMEOUT 300)

@@ -36,15 +36,15 @@ COLORREF StateColour(const CCounter& counter, DisplayColour state) {
 IMPLEMENT_DYNAMIC(CCounterWindow, CWnd)
 
 BEGIN_MESSAGE_MAP(CCounterWindow, CWnd)
-  ON_WM_PAINT()
-  ON_WM_SIZE()
-  ON_WM_TIMER()
-  ON_WM_CREATE()
-  ON_WM_LBUTTONDOWN()
-  ON_WM_LBUTTONUP()
-  ON_WM_MOUSEMOVE()
-  ON_WM_SIZING()
-  ON_WM_LBUTTONDBLCLK()
+ON_WM_PAINT()
+ON_WM_SIZE()
+ON_WM_TIMER()
+ON_WM_CREATE()
+ON_WM_LBUTTONDOWN()
+ON_WM_LBUTTONUP()
+ON_WM_MOUSEMOVE()
+ON_WM_SIZING()
+ON_WM_LBUTTONDBLCLK()
 END_MESSAGE_MAP()
 
 CCounterWindow::CCounterWindow() {
@@ -65,9 +65,9 @@ CCounterWindow::~CCounterWindow() {
   }
 }
 
-long CCounterWindow::TimerResolutionHolders() {
-  return timerResolutionHolders;
-}
+CDisplayObserver* CCounterWindow::Observer = nullptr;
+
+long CCounterWindow::TimerResolutionHolders() { return timerResolutionHolders; }
 
 void CCounterWindow::ReleaseBackBuffer() {
   // The context goes first, so that the bitmap is no longer selected anywhere
@@ -105,8 +105,8 @@ void CCounterWindow::CreateDisplay(CCounter* pCounter, CString strName) {
   const RECT rect = ChooseInitialRect();
   LPCTSTR windowClass =
       AfxRegisterWndClass(CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, ::LoadCursorA(nullptr, IDC_ARROW), nullptr, nullptr);
-  if (!CreateEx(0, windowClass, "Velto - " + strName, WS_POPUP | WS_BORDER | WS_SYSMENU | WS_THICKFRAME, rect,
-                nullptr, 0, nullptr))
+  if (!CreateEx(0, windowClass, "Velto - " + strName, WS_POPUP | WS_BORDER | WS_SYSMENU | WS_THICKFRAME, rect, nullptr,
+                0, nullptr))
     return;
 
   if (CProfileStore* profile = AfxGetProfile(); profile && Counter) {
@@ -125,8 +125,8 @@ void CCounterWindow::CreateDisplay(CCounter* pCounter, CString strName) {
 
 int CCounterWindow::OnCreate(LPCREATESTRUCT lpCreateStruct) {
   if (CWnd::OnCreate(lpCreateStruct) == -1) return -1;
-  HICON icon = static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_VELTO), IMAGE_ICON,
-                                               0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  HICON icon = static_cast<HICON>(
+      ::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_VELTO), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
   if (icon) SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SetTransparent(Transparent);
   if (HasWindow())
@@ -148,11 +148,13 @@ void CCounterWindow::SetTransparent(bool bTransparent) {
 }
 
 void CCounterWindow::OnTimer(UINT_PTR nIDEvent) {
+  if (Observer) Observer->TimerBegin(*this);
   if (Counter) Counter->Tick();
   if (!GetTickerText().IsEmpty()) {
     const RECT strip = TickerStrip();
     InvalidateRect(&strip, TRUE);
   }
+  if (Observer) Observer->TimerEnd(*this);
   CWnd::OnTimer(nIDEvent);
 }
 
@@ -248,11 +250,10 @@ void CCounterWindow::CreateTickerFont(int nClientHeight) {
                         CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
 }
 
-CString CCounterWindow::GetTickerText() const {
-  return Counter ? Counter->Ticker : CString();
-}
+CString CCounterWindow::GetTickerText() const { return Counter ? Counter->Ticker : CString(); }
 
 void CCounterWindow::OnPaint() {
+  if (Observer) Observer->PaintBegin(*this);
   CPaintDC paintDC(this);
   RECT client{};
   GetClientRect(&client);
@@ -260,6 +261,7 @@ void CCounterWindow::OnPaint() {
   const int height = client.bottom - client.top;
   if (!BackBufferDC.GetSafeHdc() || !Counter) {
     paintDC.PatBlt(0, 0, width, height, BLACKNESS);
+    if (Observer) Observer->PaintEnd(*this);
     return;
   }
 
@@ -291,6 +293,7 @@ void CCounterWindow::OnPaint() {
   }
 
   paintDC.BitBlt(0, 0, width, height, &BackBufferDC, 0, 0, SRCCOPY);
+  if (Observer) Observer->PaintEnd(*this);
 }
 
 void CCounterWindow::DrawTicker(CDC* pDC, const RECT& client) {
