@@ -36,15 +36,15 @@ COLORREF StateColour(const CCounter& counter, DisplayColour state) {
 IMPLEMENT_DYNAMIC(CCounterWindow, CWnd)
 
 BEGIN_MESSAGE_MAP(CCounterWindow, CWnd)
-ON_WM_PAINT()
-ON_WM_SIZE()
-ON_WM_TIMER()
-ON_WM_CREATE()
-ON_WM_LBUTTONDOWN()
-ON_WM_LBUTTONUP()
-ON_WM_MOUSEMOVE()
-ON_WM_SIZING()
-ON_WM_LBUTTONDBLCLK()
+  ON_WM_PAINT()
+  ON_WM_SIZE()
+  ON_WM_TIMER()
+  ON_WM_CREATE()
+  ON_WM_LBUTTONDOWN()
+  ON_WM_LBUTTONUP()
+  ON_WM_MOUSEMOVE()
+  ON_WM_SIZING()
+  ON_WM_LBUTTONDBLCLK()
 END_MESSAGE_MAP()
 
 CCounterWindow::CCounterWindow() {
@@ -67,7 +67,9 @@ CCounterWindow::~CCounterWindow() {
 
 CDisplayObserver* CCounterWindow::Observer = nullptr;
 
-long CCounterWindow::TimerResolutionHolders() { return timerResolutionHolders; }
+long CCounterWindow::TimerResolutionHolders() {
+  return timerResolutionHolders;
+}
 
 void CCounterWindow::ReleaseBackBuffer() {
   // The context goes first, so that the bitmap is no longer selected anywhere
@@ -105,8 +107,8 @@ void CCounterWindow::CreateDisplay(CCounter* pCounter, CString strName) {
   const RECT rect = ChooseInitialRect();
   LPCTSTR windowClass =
       AfxRegisterWndClass(CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, ::LoadCursorA(nullptr, IDC_ARROW), nullptr, nullptr);
-  if (!CreateEx(0, windowClass, "Velto - " + strName, WS_POPUP | WS_BORDER | WS_SYSMENU | WS_THICKFRAME, rect, nullptr,
-                0, nullptr))
+  if (!CreateEx(0, windowClass, "Velto - " + strName, WS_POPUP | WS_BORDER | WS_SYSMENU | WS_THICKFRAME, rect,
+                nullptr, 0, nullptr))
     return;
 
   if (CProfileStore* profile = AfxGetProfile(); profile && Counter) {
@@ -125,8 +127,8 @@ void CCounterWindow::CreateDisplay(CCounter* pCounter, CString strName) {
 
 int CCounterWindow::OnCreate(LPCREATESTRUCT lpCreateStruct) {
   if (CWnd::OnCreate(lpCreateStruct) == -1) return -1;
-  HICON icon = static_cast<HICON>(
-      ::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_VELTO), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  HICON icon = static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_VELTO), IMAGE_ICON,
+                                               0, 0, LR_DEFAULTSIZE | LR_SHARED));
   if (icon) SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SetTransparent(Transparent);
   if (HasWindow())
@@ -250,7 +252,9 @@ void CCounterWindow::CreateTickerFont(int nClientHeight) {
                         CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
 }
 
-CString CCounterWindow::GetTickerText() const { return Counter ? Counter->Ticker : CString(); }
+CString CCounterWindow::GetTickerText() const {
+  return Counter ? Counter->Ticker : CString();
+}
 
 void CCounterWindow::OnPaint() {
   if (Observer) Observer->PaintBegin(*this);
