@@ -96,5 +96,5 @@ add_executable(velto_soak tools/soak/SoakMain.cpp tools/soak/SoakDriver.cpp tool
 target_include_directories(velto_soak PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(velto_soak PRIVATE velto_lib psapi)
 velto_warnings(velto_soak)
-add_test(NAME soak.short COMMAND velto_soak --seconds 120 --rebuild-every 40)
+add_test(NAME soak.short COMMAND velto_soak --seconds 120 --rebuild-every 40 --stall-ms 1500)
 set_tests_properties(soak.short PROPERTIES TIMEOUT 300)

@@ -95,7 +95,9 @@ void FrameWatch::TimerEnd(CCounterWindow& window) {
     if (!counter.Paused && (shown < slot->WallBefore || shown > wallAfter)) ++slot->WrongSecond;
     if (shown != slot->ShownBefore) {
       ++slot->Steps;
-      if (shown - slot->ShownBefore > 1) ++slot->SkippedSeconds;
+      // A thread held up for more than a second shows the current second at
+      // once; the seconds in between were never on the screen.
+      if (shown - slot->ShownBefore > 1) slot->SkippedSeconds += shown - slot->ShownBefore - 1;
     }
   } else if (counter.Elapsed.GetTotalSeconds() != slot->ElapsedBefore) {
     ++slot->Steps;

@@ -22,7 +22,7 @@ public:
     // Counted seconds (Elapsed changed in a Tick) and real-time seconds shown.
     int64_t Steps = 0;
     // Real-time counters: ticks after which the shown second was not the
-    // wall-clock second, and jumps of more than one second.
+    // wall-clock second, and seconds jumped over while the thread was held up.
     int64_t WrongSecond = 0;
     int64_t SkippedSeconds = 0;
     // State seen at the start of the current timer handler.

@@ -22,6 +22,12 @@ constexpr int32_t ToggleEarliestMs = 350;
 constexpr int32_t ToggleLatestMs = 650;
 constexpr DWORD CheckPatienceMs = 3000;
 
+// The repeater window is built on dialog template 144: a program without
+// it has no repeater to open yet.
+bool ProgramHasRepeater() {
+  return ::FindResourceA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(144), RT_DIALOG) != nullptr;
+}
+
 bool IsRealTimeType(int type) { return type == RealTime24 || type == RealTime12; }
 
 // Wall-clock seconds since 1970 and the milliseconds into the current one.
@@ -93,6 +99,7 @@ void SoakDriver::Begin() {
                 Options.Ticker ? "with" : "no", Options.Seconds);
   } else {
     EpochEnd = now + static_cast<DWORD>(Options.RebuildEvery * 1000.0);
+    StallAt = now + static_cast<DWORD>(Options.RebuildEvery * 500.0);
     std::printf("soak: %d counters, %d rebuild periods of %.0f s\n", static_cast<int>(Plans.size()), Epochs,
                 Options.RebuildEvery);
   }
@@ -134,6 +141,12 @@ void SoakDriver::Step() {
     case Phase::Running:
       for (std::size_t i = 0; i < Plans.size(); ++i)
         if (Plans[i].PauseCycle && IsDue(now, Tracks[i].NextToggle)) TogglePause(i, now);
+      if (Options.StallMs > 0 && !Stalled && IsDue(now, StallAt)) {
+        Stalled = true;
+        ::Sleep(static_cast<DWORD>(Options.StallMs));
+        std::printf("[%6.0f s] held the program's thread up for %d ms\n", SinceBegin(), Options.StallMs);
+        std::fflush(stdout);
+      }
       if (IsDue(now, EpochEnd)) {
         Current = Phase::Checking;
         CheckStarted = now;
@@ -147,7 +160,19 @@ void SoakDriver::Step() {
       {
         std::printf("[%6.0f s] %s %d:", SinceBegin(), Current == Phase::FinalCheck ? "final check" : "period", Epoch);
         for (std::size_t i = 0; i < Plans.size(); ++i) std::printf(" %s", Tracks[i].Last.c_str());
-        std::printf("; repeaters open %d\n", OpenRepeaters());
+        const int repeaters = OpenRepeaters();
+        int wanted = 0;
+        for (const CounterPlan& plan : Plans) wanted += plan.Repeater ? 1 : 0;
+        if (ProgramHasRepeater()) {
+          std::printf("; repeaters open %d of %d\n", repeaters, wanted);
+          if (repeaters != wanted) {
+            Failures.push_back("repeaters: " + std::to_string(repeaters) + " open, " + std::to_string(wanted) +
+                               " opened through their pages");
+            Failed = true;
+          }
+        } else {
+          std::printf("; no repeater in this program yet\n");
+        }
         std::fflush(stdout);
       }
       if (Current == Phase::FinalCheck) {
@@ -168,6 +193,8 @@ void SoakDriver::Step() {
       } else {
         Current = Phase::Running;
         EpochEnd = now + static_cast<DWORD>((Options.RebuildEvery - Options.Settle) * 1000.0);
+        StallAt = now + static_cast<DWORD>((Options.RebuildEvery - Options.Settle) * 500.0);
+        Stalled = false;
       }
       break;
     case Phase::Done:
@@ -245,7 +272,7 @@ bool SoakDriver::TryCheck(std::size_t i, DWORD now) {
   const CounterPlan& plan = Plans[i];
   Track& track = Tracks[i];
   const FrameWatch::Slot* slot = Watch.Find(counter.Window);
-  const int64_t steps = slot ? slot->Steps : -1;
+  int64_t steps = slot ? slot->Steps : -1;
   char line[160];
   bool ok = true;
   int64_t expected = 0;
@@ -258,18 +285,25 @@ bool SoakDriver::TryCheck(std::size_t i, DWORD now) {
     if (ms < 150 || ms > 850 || !slot || slot->LastTickWall != wall) return false;
     expected = wall - track.ShownAtStart;
     const int64_t shown = counter.ShownTime.GetTime();
-    const int64_t wrong = slot ? slot->WrongSecond + slot->SkippedSeconds : 1;
-    ok = shown == wall && steps == expected && wrong == 0;
-    std::snprintf(line, sizeof line, "%s %lld/%lld%s", plan.Name.c_str(), static_cast<long long>(steps),
-                  static_cast<long long>(expected), ok ? "" : (shown != wall ? " WRONG-SECOND" : " MISMATCH"));
+    const int64_t wrong = slot ? slot->WrongSecond : 1;
+    const int64_t skipped = slot ? slot->SkippedSeconds : 0;
+    // Seconds it moved through: one step each, or a jump after a stall.
+    const int64_t moved = steps + skipped;
+    ok = shown == wall && moved == expected && wrong == 0;
+    std::snprintf(line, sizeof line, "%s %lld/%lld%s%s", plan.Name.c_str(), static_cast<long long>(moved),
+                  static_cast<long long>(expected), skipped ? " (stall)" : "",
+                  ok ? "" : (shown != wall ? " WRONG-SECOND" : " MISMATCH"));
     if (!ok) {
-      char failure[200];
+      char failure[220];
       std::snprintf(failure, sizeof failure,
-                    "%s: shows second %lld, wall clock %lld; %lld seconds shown, %lld expected; %lld ticks off",
+                    "%s: shows second %lld, wall clock %lld; moved through %lld seconds, %lld expected; "
+                    "%lld ticks showed another second",
                     plan.Name.c_str(), static_cast<long long>(shown), static_cast<long long>(wall),
-                    static_cast<long long>(steps), static_cast<long long>(expected), static_cast<long long>(wrong));
+                    static_cast<long long>(moved), static_cast<long long>(expected), static_cast<long long>(wrong));
       Failures.push_back(failure);
     }
+    track.Skipped += skipped;
+    steps = moved;
   } else {
     const int32_t ahead = static_cast<int32_t>(counter.NextSecondTick - now);
     if (ahead < CheckMarginMs || ahead > 1000 - CheckMarginMs) return false;
@@ -369,10 +403,13 @@ int SoakDriver::Finish() {
   for (std::size_t i = 0; i < Plans.size(); ++i) {
     const CounterPlan& plan = Plans[i];
     const Track& track = Tracks[i];
-    std::printf("  %-10s %-15s %7lld / %-7lld %s%s%s%s\n", plan.Name.c_str(), TypeName(plan.Type),
+    std::printf("  %-10s %-15s %7lld / %-7lld %s%s%s%s", plan.Name.c_str(), TypeName(plan.Type),
                 static_cast<long long>(track.Counted), static_cast<long long>(track.Expected),
                 track.Mismatches ? "MISMATCH" : "exact", plan.PauseCycle ? ", paused and continued" : "",
                 plan.Flash ? ", flashing" : "", plan.Continuous ? ", auto restart" : "");
+    if (track.Skipped)
+      std::printf(" (%lld seconds never shown while the thread was held up)", static_cast<long long>(track.Skipped));
+    std::printf("\n");
   }
 
   std::printf("\nProcess:\n");

@@ -41,6 +41,8 @@ private:
     int64_t Counted = 0;
     int64_t Expected = 0;
     int Mismatches = 0;
+    // Real-time seconds never shown because the thread was held up.
+    int64_t Skipped = 0;
     std::string Last;
   };
   enum class Phase { Running, Checking, Settling, FinalCheck, Done };
@@ -73,6 +75,8 @@ private:
   DWORD EpochEnd = 0;
   DWORD SettleEnd = 0;
   DWORD CheckStarted = 0;
+  DWORD StallAt = 0;
+  bool Stalled = false;
   int Epoch = 0;
   int Epochs = 0;
   bool Failed = false;

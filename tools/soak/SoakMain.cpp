@@ -23,7 +23,7 @@ namespace {
 
 void Usage() {
   std::fprintf(stderr,
-               "usage: velto_soak [--seconds S] [--rebuild-every S] [--settle S]\n"
+               "usage: velto_soak [--seconds S] [--rebuild-every S] [--settle S] [--stall-ms MS]\n"
                "                  [--handle-tolerance N] [--memory-tolerance-kib N]\n"
                "       velto_soak --bench N [--seconds S] [--no-ticker] [--latency] [--screen WxH]\n");
 }
@@ -39,6 +39,8 @@ bool ParseOptions(int argc, char** argv, SoakOptions& options) {
       options.RebuildEvery = number();
     } else if (arg == "--settle" && hasValue) {
       options.Settle = number();
+    } else if (arg == "--stall-ms" && hasValue) {
+      options.StallMs = static_cast<int>(number());
     } else if (arg == "--handle-tolerance" && hasValue) {
       options.HandleTolerance = static_cast<long>(number());
     } else if (arg == "--memory-tolerance-kib" && hasValue) {

@@ -40,6 +40,9 @@ struct SoakOptions {
   // handles and private memory move a little under Wine on their own.
   long HandleTolerance = 16;
   long MemoryToleranceKiB = 2048;
+  // Holds the program's thread up this long once in every rebuild period,
+  // as a slow device or a busy machine would: counting must catch up exactly.
+  int StallMs = 0;
   int ScreenWidth = 1920;
   int ScreenHeight = 1080;
 };
