@@ -109,3 +109,15 @@ add_executable(velto_drive tools/velto-drive.cpp)
 target_include_directories(velto_drive PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(velto_drive PRIVATE user32 comctl32)
 velto_warnings(velto_drive)
+
+# ---- soak and benchmarks ---------------------------------------------------
+# The real program in-process, driven through its controls for a given time
+# (tools/soak/). The test command runs a short soak; tools/bench.py uses its
+# bench mode.
+add_executable(velto_soak tools/soak/SoakMain.cpp tools/soak/SoakDriver.cpp tools/soak/FrameWatch.cpp
+               tools/soak/ProcessCounters.cpp tests/support/ScratchRegistry.cpp $<TARGET_OBJECTS:velto_resources>)
+target_include_directories(velto_soak PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(velto_soak PRIVATE velto_lib psapi)
+velto_warnings(velto_soak)
+add_test(NAME soak.short COMMAND velto_soak --seconds 120 --rebuild-every 40 --stall-ms 1500)
+set_tests_properties(soak.short PROPERTIES TIMEOUT 300)

@@ -67,6 +67,8 @@ CCounterWindow::~CCounterWindow() {
   }
 }
 
+CDisplayObserver* CCounterWindow::Observer = nullptr;
+
 long CCounterWindow::TimerResolutionHolders() {
   return timerResolutionHolders;
 }
@@ -177,11 +179,13 @@ void CCounterWindow::SetTransparent(bool bTransparent) {
 }
 
 void CCounterWindow::OnTimer(UINT_PTR nIDEvent) {
+  if (Observer) Observer->TimerBegin(*this);
   if (Counter) Counter->Tick();
   if (!GetTickerText().IsEmpty()) {
     const RECT strip = TickerStrip();
     InvalidateRect(&strip, TRUE);
   }
+  if (Observer) Observer->TimerEnd(*this);
   CWnd::OnTimer(nIDEvent);
 }
 
@@ -293,6 +297,7 @@ CString CCounterWindow::GetTickerText() const {
 }
 
 void CCounterWindow::OnPaint() {
+  if (Observer) Observer->PaintBegin(*this);
   CPaintDC paintDC(this);
   RECT client{};
   GetClientRect(&client);
@@ -300,6 +305,7 @@ void CCounterWindow::OnPaint() {
   const int height = client.bottom - client.top;
   if (!BackBufferDC.GetSafeHdc() || !Counter) {
     paintDC.PatBlt(0, 0, width, height, BLACKNESS);
+    if (Observer) Observer->PaintEnd(*this);
     return;
   }
 
@@ -331,6 +337,7 @@ void CCounterWindow::OnPaint() {
   }
 
   paintDC.BitBlt(0, 0, width, height, &BackBufferDC, 0, 0, SRCCOPY);
+  if (Observer) Observer->PaintEnd(*this);
 }
 
 void CCounterWindow::DrawTicker(CDC* pDC, const RECT& client) {

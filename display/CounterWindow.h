@@ -9,6 +9,20 @@
 #include "framework/Wnd.h"
 
 class CCounter;
+class CCounterWindow;
+
+// Watches the display windows' timer and paint handlers from the inside, for
+// measuring tools (the soak and the benchmarks). The program installs none,
+// so its handlers pay one null check each.
+class CDisplayObserver {
+public:
+  virtual ~CDisplayObserver() = default;
+  virtual void TimerBegin(CCounterWindow& window) = 0;
+  virtual void TimerEnd(CCounterWindow& window) = 0;
+  virtual void PaintBegin(CCounterWindow& window) = 0;
+  // After the frame's copy to the screen.
+  virtual void PaintEnd(CCounterWindow& window) = 0;
+};
 
 // A counter's display: a borderless top-level window showing the counter's
 // time in large digits, with a ticker text along its bottom edge. Its 30 ms
@@ -52,6 +66,8 @@ public:
 
   // Requests of 1 ms timer resolution held by display windows right now.
   static long TimerResolutionHolders();
+  // Null except in measuring tools.
+  static CDisplayObserver* Observer;
 
 protected:
   void OnPaint();

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/soak/FrameWatch.h"
+#include "tools/soak/ProcessCounters.h"
+#include "tools/soak/SoakPlan.h"
+
+class CCounter;
+
+// Drives the running program as an operator would, only through its
+// controls (page selection, button clicks) and the Setup page's rebuild,
+// from a timer on the program's own thread; checks every counter's counted
+// seconds against its grid at the end of each rebuild period and watches
+// the process's resources across rebuilds.
+class SoakDriver {
+public:
+  SoakDriver(const SoakOptions& options, std::vector<CounterPlan> plans);
+  ~SoakDriver();
+
+  // Starts every counter and the driving timer; the program's message loop
+  // runs afterwards and ends when the driver closes the control sheet.
+  void Begin();
+  // The closing report; the process's exit code (0 when every check held).
+  int Finish();
+
+private:
+  struct Track {
+    DWORD Origin = 0;  // the Start tick: deadlines lie at Origin + k * 1000
+    DWORD PauseGrid = 0;
+    int64_t PausedDeadlines = 0;
+    int64_t ShownAtStart = 0;
+    DWORD NextToggle = 0;
+    bool Checked = false;
+    DWORD UnsafeSince = 0;
+    // Over the whole run.
+    int64_t Counted = 0;
+    int64_t Expected = 0;
+    int Mismatches = 0;
+    // Real-time seconds never shown because the thread was held up.
+    int64_t Skipped = 0;
+    std::string Last;
+  };
+  enum class Phase { Running, Checking, Settling, FinalCheck, Done };
+
+  static void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD);
+  void Step();
+  void StepBench(DWORD now);
+  void StartAll();
+  HWND ShowPage(int index);
+  static void Click(HWND page, int id);
+  CCounter& Counter(std::size_t i) const;
+  void TogglePause(std::size_t i, DWORD now);
+  // True when counter i could be checked now (it is between two of its deadlines).
+  bool TryCheck(std::size_t i, DWORD now);
+  bool AllChecked();
+  void Rebuild();
+  void Snapshot(const char* label);
+  void PrintSnapshot(const char* label, const ProcessCounters& c) const;
+  int OpenRepeaters() const;
+  void Close();
+  double SinceBegin() const;
+
+  SoakOptions Options;
+  std::vector<CounterPlan> Plans;
+  std::vector<Track> Tracks;
+  FrameWatch Watch;
+  Phase Current = Phase::Running;
+  UINT_PTR Timer = 0;
+  DWORD BeganTick = 0;
+  DWORD EpochEnd = 0;
+  DWORD SettleEnd = 0;
+  DWORD CheckStarted = 0;
+  DWORD StallAt = 0;
+  bool Stalled = false;
+  int Epoch = 0;
+  int Epochs = 0;
+  bool Failed = false;
+  std::vector<std::string> Failures;
+  ProcessCounters AtStart, AfterWarmUp, AtEnd;
+  bool HaveWarmUp = false;
+  int RepeatersSeen = 0;
+};
