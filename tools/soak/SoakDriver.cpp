@@ -346,7 +346,7 @@ void SoakDriver::Rebuild() {
   // rebuilds the counter pages from the stored settings.
   ShowPage(0);
   Watch.ForgetAll();
-  VeltoApp().Sheet->RebuildCounterPages();
+  VeltoApp().Sheet->SetupPage.ListControl.ApplyChanges();
   StartAll();
 }
 
