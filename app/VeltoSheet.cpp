@@ -33,6 +33,21 @@ BOOL CVeltoSheet::OnInitDialog() {
   return result;
 }
 
+namespace {
+
+// A tab shows "&" as the underline of the next letter; a counter's name is
+// shown as the operator typed it ("Q&A"), so every "&" is doubled.
+CString LiteralTabText(const CString& name) {
+  CString text;
+  for (int i = 0; i < name.GetLength(); ++i) {
+    if (name.GetAt(i) == '&') text += '&';
+    text += name.GetAt(i);
+  }
+  return text;
+}
+
+}  // namespace
+
 void CVeltoSheet::RebuildCounterPages() {
   // Redraw is switched off only on a window that is on the screen: switching
   // it back on would otherwise make a hidden window visible.
@@ -50,7 +65,7 @@ void CVeltoSheet::RebuildCounterPages() {
     AddPage(page.get());
     const CString name =
         profile ? profile->GetProfileString(CounterSectionName(number), "Name", "Counter") : CString("Counter");
-    SetPageTitle(tab++, name);
+    SetPageTitle(tab++, LiteralTabText(name));
     page->Counter->CreateDisplay();
   }
   AddPage(&AboutPage);

@@ -72,19 +72,19 @@ TEST_F(ControlSheetTest, CommonControlsSixAreInEffect) {
 
 TEST_F(ControlSheetTest, PagesFollowTheStoredOrderAndNames) {
   SeedText("Settings", "Counters", "4,1");
-  SeedText("Counter4", "Name", "Main stage");
+  SeedText("Counter4", "Name", "Q&A stage");
   StartProgram();
   ASSERT_EQ(TabCount(), 4);
-  EXPECT_EQ(TabText(1), "Main stage");
+  EXPECT_EQ(TabText(1), "Q&&A stage") << "shown as typed, not as a mnemonic";
   EXPECT_EQ(TabText(2), "Counter") << "a section without a name";
   EXPECT_EQ(TabText(3), "About");
   EXPECT_EQ(Counter(0).Index, 4);
   EXPECT_EQ(Counter(1).Index, 1);
-  EXPECT_EQ(Text(Counter(0).Window.GetSafeHwnd()), "Velto - Main stage");
+  EXPECT_EQ(Text(Counter(0).Window.GetSafeHwnd()), "Velto - Q&A stage");
   EXPECT_TRUE(Counter(0).Window.IsWindowVisible());
   EXPECT_TRUE(Counter(1).Window.IsWindowVisible());
   ASSERT_EQ(VeltoApp().Sheet->SetupPage.ListControl.GetItems().size(), 2u);
-  EXPECT_EQ(VeltoApp().Sheet->SetupPage.ListControl.GetItems()[0].Text, "Main stage");
+  EXPECT_EQ(VeltoApp().Sheet->SetupPage.ListControl.GetItems()[0].Text, "Q&A stage");
   EXPECT_EQ(VeltoApp().Sheet->SetupPage.ListControl.GetItems()[0].Data, 4);
 }
 
