@@ -206,9 +206,11 @@ TEST_F(HighDpi, DisplayKeepsItsPixelsWhenItsDpiChanges) {
   EXPECT_TRUE(::EqualRect(&after, &before)) << "a display drawn in pixels has nothing to grow for: " << Describe(after);
 }
 
-// The executable's manifest asks for per-monitor DPI awareness and carries
-// the version of the version resource.
-TEST(HighDpiManifest, DeclaresPerMonitorAwarenessAndTheProductVersion) {
+// The executable's manifest asks for per-monitor DPI awareness, declares the
+// supported Windows versions (7, 8, 8.1, 10 and 11: without its identifier a
+// later Windows shims the program and reports an older version to it) and
+// carries the version of the version resource.
+TEST(HighDpiManifest, DeclaresDpiAwarenessSupportedWindowsAndTheProductVersion) {
   const std::string path = BuiltProductPath();
   HMODULE exe = ::LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   ASSERT_NE(exe, nullptr) << path;
@@ -223,6 +225,23 @@ TEST(HighDpiManifest, DeclaresPerMonitorAwarenessAndTheProductVersion) {
   EXPECT_NE(manifest.find("<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
                           "PerMonitorV2, PerMonitor</dpiAwareness>"),
             std::string::npos);
+
+  const std::size_t compatibility =
+      manifest.find("<compatibility xmlns=\"urn:schemas-microsoft-com:compatibility.v1\">");
+  ASSERT_NE(compatibility, std::string::npos) << "no compatibility section";
+  const std::string section = manifest.substr(compatibility, manifest.find("</compatibility>") - compatibility);
+  std::vector<std::string> declared;
+  const std::string opening = "<supportedOS Id=\"";
+  for (std::size_t at = section.find(opening); at != std::string::npos; at = section.find(opening, at + 1)) {
+    const std::size_t start = at + opening.size();
+    declared.push_back(section.substr(start, section.find('"', start) - start));
+  }
+  EXPECT_EQ(declared, (std::vector<std::string>{
+                          "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // Windows 7
+                          "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // Windows 8
+                          "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // Windows 8.1
+                          "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // Windows 10 and 11
+                      }));
 
   DWORD ignored = 0;
   std::vector<BYTE> info(::GetFileVersionInfoSizeA(path.c_str(), &ignored));
