@@ -95,16 +95,37 @@ add_custom_command(
   COMMENT "Building the portable zip")
 add_custom_target(dist ALL DEPENDS ${VELTO_INSTALLER} ${VELTO_PORTABLE_ZIP})
 
+# The installer test upgrades over an older build: the same script with a
+# version older than any release, carrying a small stand-in program so that
+# the upgrade visibly replaces it. It runs installers and uninstallers with
+# and without administrator rights through velto_run_command.
+set(VELTO_OLDER_INSTALLER ${CMAKE_BINARY_DIR}/installer-test/Velto-0.1-setup.exe)
+add_custom_command(
+  OUTPUT ${VELTO_OLDER_INSTALLER}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/installer-test
+  COMMAND ${MAKENSIS} -V2 -DVERSION=0.1.0.0 -DEXE=$<TARGET_FILE:velto_plain_probe>
+          -DICON=${CMAKE_BINARY_DIR}/generated/Velto.ico -DREADME=${CMAKE_SOURCE_DIR}/README.md
+          -DOUTFILE=${VELTO_OLDER_INSTALLER} ${CMAKE_SOURCE_DIR}/installer/Velto.nsi
+  DEPENDS velto_plain_probe velto_icon ${CMAKE_SOURCE_DIR}/installer/Velto.nsi ${CMAKE_SOURCE_DIR}/README.md
+  COMMENT "Building an older installer for the installer test")
+add_executable(velto_run_command tests/support/RunCommand.cpp)
+target_link_libraries(velto_run_command PRIVATE advapi32 shell32)
+velto_warnings(velto_run_command)
+add_custom_target(installer_test_inputs ALL DEPENDS ${VELTO_OLDER_INSTALLER})
+add_dependencies(installer_test_inputs velto_run_command velto_drive)
+
 add_test(NAME installer.install_run_uninstall
-         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/installer/installer-test.sh ${VELTO_INSTALLER} ${VELTO_PORTABLE_ZIP})
-set_tests_properties(installer.install_run_uninstall PROPERTIES TIMEOUT 300)
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/installer/installer-test.sh ${VELTO_INSTALLER} ${VELTO_PORTABLE_ZIP}
+                 ${VELTO_OLDER_INSTALLER})
+set_tests_properties(installer.install_run_uninstall PROPERTIES TIMEOUT 600)
 
 # Figures of the display's drawing costs (not a test): see README, "Performance".
 add_executable(velto_display_bench tests/bench/DisplayBenchmark.cpp $<TARGET_OBJECTS:velto_resources>)
 target_link_libraries(velto_display_bench PRIVATE velto_lib)
 velto_warnings(velto_display_bench)
 
-# Drives a running Velto from outside for tools/screenshots.sh (not shipped).
+# Drives a running Velto from outside for tools/screenshots.sh and the
+# installer test (not shipped).
 add_executable(velto_drive tools/velto-drive.cpp)
 target_include_directories(velto_drive PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(velto_drive PRIVATE user32 comctl32)

@@ -1,10 +1,12 @@
 // Drives a running Velto from outside, as an operator's clicks would, for
-// the screenshot script. Each argument is one step:
+// the screenshot script and the installer test. Each argument is one step:
 //   page:N      select tab N (0 is Setup)
 //   start:N     select tab N and press Start (likewise pause:N, flash:N)
 //   wait:MS     let the program run for MS milliseconds
 //   rect        print the control sheet's rectangle and the active page's
 //               right edge in screen pixels: "left top right bottom pageRight"
+//   close       close the control sheet as the operator would and wait until
+//               the program's windows are gone
 // Exit code 0 when every step found what it needed.
 #include <windows.h>
 
@@ -70,6 +72,10 @@ int main(int argc, char** argv) {
       RECT page{};
       ::GetWindowRect(reinterpret_cast<HWND>(::SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)), &page);
       std::printf("%ld %ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom, page.right);
+    } else if (verb == "close") {
+      ::PostMessageA(sheet, WM_CLOSE, 0, 0);
+      for (int wait = 0; wait < 100 && ::IsWindow(sheet); ++wait) ::Sleep(100);
+      done = !::IsWindow(sheet);
     } else {
       done = false;
     }
