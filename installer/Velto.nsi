@@ -61,6 +61,7 @@ Var Mode             ; "CurrentUser" or "AllUsers"
 Var ModeGiven        ; 1 when the command line chose the mode
 Var Upgrading        ; 1 when an installation of $Mode exists (then $INSTDIR is its folder)
 Var OtherDir         ; folder of an installation of the other mode, or empty
+Var GivenDir         ; folder given with /D=, or empty
 Var CurrentUserRadio
 Var AllUsersRadio
 
@@ -149,6 +150,19 @@ Page custom ModePageShow ModePageLeave
 
 ; ---- installer --------------------------------------------------------------
 
+; The folder of the installation being upgraded, else the one given with /D=,
+; else the default of $Mode.
+Function ChooseFolder
+  ${If} $Upgrading = 1
+    Return
+  ${ElseIf} $GivenDir != ""
+    StrCpy $INSTDIR $GivenDir
+  ${Else}
+    Call DefaultFolder
+    Pop $INSTDIR
+  ${EndIf}
+FunctionEnd
+
 Function DefaultFolder
   ${If} $Mode == "AllUsers"
     StrCpy $0 "$PROGRAMFILES64\${COMPANY}\${PRODUCT}"
@@ -213,14 +227,9 @@ Function .onInit
 
   ; An explicit /D= wins over the default folder but not over the folder of
   ; an installation being upgraded.
-  StrCpy $R2 $INSTDIR
+  StrCpy $GivenDir $INSTDIR
   Call ApplyMode
-  ${If} $Upgrading = 0
-    ${If} $R2 == ""
-      Call DefaultFolder
-      Pop $INSTDIR
-    ${EndIf}
-  ${EndIf}
+  Call ChooseFolder
 
   ${If} ${Silent}
     ; Removing an all-users installation (the other mode of a current-user
@@ -308,10 +317,7 @@ Function ModePageLeave
     StrCpy $Mode "CurrentUser"
   ${EndIf}
   Call ApplyMode
-  ${If} $Upgrading = 0
-    Call DefaultFolder
-    Pop $INSTDIR
-  ${EndIf}
+  Call ChooseFolder
   Call OfferToRemoveOtherMode
   Pop $0
   ${If} $0 = 0
@@ -472,12 +478,18 @@ Section "Uninstall"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
+  ; The entry goes only when it is this installation's own.
+  Push $un.Mode
+  Call un.InstalledFolder
+  Pop $0
   ${If} $un.Mode == "AllUsers"
     ${If} $INSTDIR == "$PROGRAMFILES64\${COMPANY}\${PRODUCT}"
       RMDir "$PROGRAMFILES64\${COMPANY}"
     ${EndIf}
-    DeleteRegKey HKLM "${UNINSTALL_KEY}"
-  ${Else}
+    ${If} $0 == $INSTDIR
+      DeleteRegKey HKLM "${UNINSTALL_KEY}"
+    ${EndIf}
+  ${ElseIf} $0 == $INSTDIR
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
   ${EndIf}
 SectionEnd
