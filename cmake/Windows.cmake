@@ -116,7 +116,7 @@ add_dependencies(installer_test_inputs velto_run_command velto_drive)
 
 add_test(NAME installer.install_run_uninstall
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/installer/installer-test.sh ${VELTO_INSTALLER} ${VELTO_PORTABLE_ZIP}
-                 ${VELTO_OLDER_INSTALLER})
+                 ${VELTO_OLDER_INSTALLER} ${VELTO_DIST_VERSION})
 set_tests_properties(installer.install_run_uninstall PROPERTIES TIMEOUT 600)
 
 # Figures of the display's drawing costs (not a test): see README, "Performance".

@@ -68,7 +68,8 @@ Var AllUsersRadio
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
-!define MUI_FINISHPAGE_RUN "$INSTDIR\Velto.exe"
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_FUNCTION StartVelto
 !define MUI_FINISHPAGE_RUN_TEXT "Start Velto now"
 
 Page custom ModePageShow ModePageLeave
@@ -246,6 +247,9 @@ Function .onInit
   ${AndIf} $Mode == "AllUsers"
   ${AndIf} $Elevated = 0
     Call RestartElevated
+    MessageBox MB_OK|MB_ICONSTOP "Installing for anyone using this computer needs administrator rights."
+    SetErrorLevel ${EXIT_ELEVATION_REQUIRED}
+    Quit
   ${EndIf}
 FunctionEnd
 
@@ -354,6 +358,17 @@ Function OfferToRemoveOtherMode
   Return
   remove:
   Push 1
+FunctionEnd
+
+; An elevated installer may run as another account (the administrator who
+; gave the rights): the shell, running as the signed-in operator, starts
+; Velto for them unelevated, so that it uses the operator's settings.
+Function StartVelto
+  ${If} $Elevated = 1
+    Exec '"$WINDIR\explorer.exe" "$INSTDIR\Velto.exe"'
+  ${Else}
+    Exec '"$INSTDIR\Velto.exe"'
+  ${EndIf}
 FunctionEnd
 
 Function DirectoryPagePre

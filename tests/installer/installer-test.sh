@@ -9,11 +9,12 @@
 #
 # Wine runs every program as an elevated administrator; velto_run_command
 # --without-admin-rights gives the installer the token of an unelevated one.
-# Usage: installer-test.sh SETUP.exe PORTABLE.zip OLDER-SETUP.exe
+# Usage: installer-test.sh SETUP.exe PORTABLE.zip OLDER-SETUP.exe VERSION
 set -uo pipefail
 setup=$1
 zip=$2
 older_setup=$3
+version=$4
 build=$(dirname "$setup")/..
 : "${WINEPREFIX:?}" "${DISPLAY:?}"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -30,7 +31,6 @@ check() {  # check DESCRIPTION COMMAND...
   fi
 }
 
-version=$(basename "$setup" | sed -E 's/^Velto-(.*)-setup\.exe$/\1/')
 new=$(winepath -w "$setup")
 older=$(winepath -w "$older_setup")
 unix_path() { winepath -u "$(wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r')" 2>/dev/null; }
@@ -107,7 +107,7 @@ uninstall as_admin "$show_dir"
 check "uninstaller refuses while Velto runs" exited_with $? $VELTO_RUNNING
 untouched() { [ "$(entry_value HKLM DisplayVersion)" = unchanged ] && [ -f "$show_unix/Velto.exe" ] && [ -f "$show_unix/Uninstall.exe" ]; }
 check "nothing changed while Velto runs" untouched
-wine "$build/velto_drive.exe" close >/dev/null 2>&1
+wine "$build/velto_drive.exe" close >/dev/null 2>&1 || kill "$velto"
 wait "$velto"
 wine reg add "HKLM\\$entry" /v DisplayVersion /d "$version" /f /reg:64 >/dev/null 2>&1
 
