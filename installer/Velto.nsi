@@ -254,10 +254,18 @@ Function .onInit
 FunctionEnd
 
 ; Starts this installer again with administrator rights for an all-users
-; install, and quits this unelevated one. Returns when the operator refused.
+; install, and quits this unelevated one. Returns when the operator refused,
+; or when this is already the restarted one and still has no rights (a shell
+; that does not elevate would otherwise restart it again and again).
 Function RestartElevated
+  ${GetParameters} $0
   ClearErrors
-  ExecShell "runas" "$EXEPATH" "/AllUsers"
+  ${GetOptions} $0 "/ElevationAsked" $1
+  ${IfNot} ${Errors}
+    Return
+  ${EndIf}
+  ClearErrors
+  ExecShell "runas" "$EXEPATH" "/AllUsers /ElevationAsked"
   ${IfNot} ${Errors}
     Quit
   ${EndIf}
@@ -467,10 +475,16 @@ Function un.onInit
         SetErrorLevel ${EXIT_ELEVATION_REQUIRED}
         Quit
       ${EndIf}
+      ; Once only: see RestartElevated.
+      ${un.GetParameters} $0
       ClearErrors
-      ExecShell "runas" "$EXEPATH" "_?=$INSTDIR"
-      ${IfNot} ${Errors}
-        Quit
+      ${un.GetOptions} $0 "/ElevationAsked" $1
+      ${If} ${Errors}
+        ClearErrors
+        ExecShell "runas" "$EXEPATH" "/ElevationAsked _?=$INSTDIR"
+        ${IfNot} ${Errors}
+          Quit
+        ${EndIf}
       ${EndIf}
       MessageBox MB_OK|MB_ICONSTOP "Removing Velto for anyone using this computer needs administrator rights."
       SetErrorLevel ${EXIT_ELEVATION_REQUIRED}
