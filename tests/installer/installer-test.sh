@@ -96,21 +96,6 @@ check "shortcut in the all-users menu" test -f "$common_menu/Velto/Velto.lnk"
 check "settings kept" settings_kept
 check "installed program starts" starts "$show_dir\\Velto.exe"
 
-echo "== a running Velto is left alone"
-wine "$show_unix/Velto.exe" >/dev/null 2>&1 &
-velto=$!
-wine "$build/velto_drive.exe" wait:500 >/dev/null 2>&1  # until its control sheet shows
-wine reg add "HKLM\\$entry" /v DisplayVersion /d unchanged /f /reg:64 >/dev/null 2>&1
-as_admin "\"$new\" /S"
-check "installer refuses while Velto runs" exited_with $? $VELTO_RUNNING
-uninstall as_admin "$show_dir"
-check "uninstaller refuses while Velto runs" exited_with $? $VELTO_RUNNING
-untouched() { [ "$(entry_value HKLM DisplayVersion)" = unchanged ] && [ -f "$show_unix/Velto.exe" ] && [ -f "$show_unix/Uninstall.exe" ]; }
-check "nothing changed while Velto runs" untouched
-wine "$build/velto_drive.exe" close >/dev/null 2>&1 || kill "$velto"
-wait "$velto"
-wine reg add "HKLM\\$entry" /v DisplayVersion /d "$version" /f /reg:64 >/dev/null 2>&1
-
 echo "== without administrator rights"
 as_user "\"$new\" /S /AllUsers"
 check "/S /AllUsers refused without administrator rights" exited_with $? $ELEVATION_REQUIRED
@@ -146,6 +131,22 @@ check "/S /AllUsers installs" as_admin "\"$new\" /S /AllUsers"
 check "current-user installation removed" gone "$(winepath -u "$mine_dir")" "$user_menu"
 check "one entry, under HKLM, in Program Files" only_entry_is HKLM "$version" 'C:\Program Files\Halvorn Industries\Velto'
 check "program in Program Files" installed "$program_files/Halvorn Industries/Velto"
+
+echo "== a running Velto is left alone"
+wine "$program_files/Halvorn Industries/Velto/Velto.exe" >/dev/null 2>&1 &
+velto=$!
+wine "$build/velto_drive.exe" wait:500 >/dev/null 2>&1  # until its control sheet shows
+wine reg add "HKLM\\$entry" /v DisplayVersion /d unchanged /f /reg:64 >/dev/null 2>&1
+as_admin "\"$new\" /S"
+check "installer refuses while Velto runs" exited_with $? $VELTO_RUNNING
+uninstall as_admin 'C:\Program Files\Halvorn Industries\Velto'
+check "uninstaller refuses while Velto runs" exited_with $? $VELTO_RUNNING
+untouched() { [ "$(entry_value HKLM DisplayVersion)" = unchanged ] && installed "$program_files/Halvorn Industries/Velto"; }
+check "nothing changed while Velto runs" untouched
+wine "$build/velto_drive.exe" close >/dev/null 2>&1 || kill "$velto"
+wait "$velto"
+wine reg add "HKLM\\$entry" /v DisplayVersion /d "$version" /f /reg:64 >/dev/null 2>&1
+
 uninstall as_user 'C:\Program Files\Halvorn Industries\Velto'
 check "uninstall for all users refused without administrator rights" exited_with $? $ELEVATION_REQUIRED
 check "uninstall for all users" uninstall as_admin 'C:\Program Files\Halvorn Industries\Velto'
