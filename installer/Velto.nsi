@@ -18,7 +18,7 @@
 ; uninstall that needs administrator rights it does not have ends with 740
 ; (ERROR_ELEVATION_REQUIRED) and changes nothing.
 ;
-; Built by CMake (target "installer"), which passes VERSION, EXE, ICON, README
+; Built by CMake (target "dist"), which passes VERSION, EXE, ICON, README
 ; and OUTFILE on the command line.
 
 Target amd64-unicode
@@ -178,8 +178,9 @@ Function DefaultFolder
   Push $0
 FunctionEnd
 
-; Sets the shell folders, the upgrade state and (unless given by /D= or
-; chosen on the directory page) the folder for $Mode.
+; For $Mode: sets the shell folders, finds an installation of the other
+; mode, and finds an installation of this mode to upgrade (then $INSTDIR is
+; its folder).
 Function ApplyMode
   ${If} $Mode == "AllUsers"
     SetShellVarContext all
