@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-void CString::Format(const char* format, ...) {
+void CString::Format(const char* format, ...) {  // NOLINT(cert-dcl50-cpp): printf-style, gcc checks the arguments
   va_list args;
   va_start(args, format);
   va_list probe;
