@@ -13,9 +13,15 @@ analyser=${1:?"usage: $0 clang-tidy-native|clang-tidy-windows [build-dir]"}
 build=${2:-$root/build}
 jobs=$(nproc)
 
+# The source tree as the build knows it (the paths in its compile commands and
+# in the compiler's messages start with it).
+source_dir=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$build/native/CMakeCache.txt")
+[ -n "$source_dir" ] || { echo "$build/native is not configured" >&2; exit 1; }
+source_re=$(printf '%s' "$source_dir" | sed 's/[][\\.*^$+?(){}|]/\\&/g')
 # Product sources only: tests/ and tools/ are not shipped, generated code lives
 # in the build tree.
-product='^'"$root"'/(app|counter|display|page|device|about|framework)/[^ ]*\.cpp$'
+product_dirs='(app|counter|display|page|device|about|framework)'
+product="^$source_re/$product_dirs/[^ ]*\\.cpp\$"
 
 sources_of() {
   python3 -c 'import json, sys
@@ -67,7 +73,7 @@ echo "clang-tidy over ${#files[@]} files of $db"
 # Headers count where they live in the product tree (not the stand-ins of
 # tests/native/include, not the generated ones). The build's gcc warning
 # options that clang does not know are not findings.
-header_filter="^$(printf '%s' "$root" | sed 's/[][\\.*^$+?(){}|]/\\&/g')/(app|counter|display|page|device|about|framework)/"
+header_filter="^$source_re/$product_dirs/"
 status=0
 printf '%s\n' "${files[@]}" |
   xargs -P "$jobs" -n 1 clang-tidy -p "$db" --quiet --header-filter="$header_filter" "${flags[@]}" \
