@@ -30,13 +30,13 @@ typedef DWORD COLORREF;
 typedef void* HANDLE;
 
 // The handle types of <windows.h> with STRICT, by the names it gives them.
-struct HWND__;  // NOLINT(bugprone-reserved-identifier,cert-dcl51-cpp): the name <windows.h> uses
+struct HWND__;  // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the name <windows.h> uses
 typedef HWND__* HWND;
-struct HFONT__;  // NOLINT(bugprone-reserved-identifier,cert-dcl51-cpp): the name <windows.h> uses
+struct HFONT__;  // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the name <windows.h> uses
 typedef HFONT__* HFONT;
-struct HDC__;  // NOLINT(bugprone-reserved-identifier,cert-dcl51-cpp): the name <windows.h> uses
+struct HDC__;  // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the name <windows.h> uses
 typedef HDC__* HDC;
-struct HBITMAP__;  // NOLINT(bugprone-reserved-identifier,cert-dcl51-cpp): the name <windows.h> uses
+struct HBITMAP__;  // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the name <windows.h> uses
 typedef HBITMAP__* HBITMAP;
 typedef void* HGDIOBJ;
 
