@@ -101,6 +101,7 @@ for analyser in clang-tidy-native clang-tidy-windows; do
     status=1
   fi
 done
+
 run_ctest "Windows, under Wine" "$build/win"
 
 # High DPI: the layout and keyboard tests once more at 144 DPI (150 %), in a
