@@ -10,7 +10,7 @@ const char* const CAboutPage::FirstContactLine = "support@halvorn-industries.exa
 const char* const CAboutPage::SecondContactLine = "Tel. +44 (0)20 7946 0318";
 
 CString VersionText(LPCTSTR modulePath) {
-  const CString failed("VerError");
+  CString failed("VerError");
   if (!modulePath || !*modulePath) return failed;
   DWORD ignored = 0;
   const DWORD size = ::GetFileVersionInfoSizeA(modulePath, &ignored);

@@ -1,4 +1,4 @@
 #include "app/VeltoApp.h"
 
 // The program's one application object, constructed before WinMain.
-CVeltoApp theApp;
+CVeltoApp theApp;  // NOLINT(cert-err58-cpp): nothing could handle a failure before WinMain

@@ -3,6 +3,7 @@
 #include <mmsystem.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "counter/Counter.h"
@@ -130,7 +131,7 @@ void CCounterWindow::KeepOnAMonitor(RECT& normal) {
   normal = RECT{left - toScreenX, top - toScreenY, left - toScreenX + width, top - toScreenY + height};
 }
 
-void CCounterWindow::CreateDisplay(CCounter* pCounter, CString strName) {
+void CCounterWindow::CreateDisplay(CCounter* pCounter, const CString& strName) {
   Counter = pCounter;
   const RECT rect = ChooseInitialRect();
   LPCTSTR windowClass =
@@ -345,7 +346,7 @@ void CCounterWindow::DrawTicker(CDC* pDC, const RECT& client) {
   CSelectGuard select(*pDC, TickerFont.GetSafeHandle());
   const CString text = GetTickerText();
   const SIZE extent = pDC->GetTextExtent(text);
-  const int x = client.right - static_cast<int>(TickerOffset + 0.5);
+  const int x = client.right - static_cast<int>(std::lround(TickerOffset));
   // Fully off to the left: the next frame starts again at the right edge.
   if (x + extent.cx <= 0) TickerOffset = 0.0;
   pDC->SetTextColor(Counter->AutoTickerColour ? StateColour(*Counter, Counter->GetColourState())

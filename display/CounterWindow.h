@@ -36,7 +36,7 @@ public:
   ~CCounterWindow() override;
 
   // Creates, places and shows the system window and starts its timer.
-  void CreateDisplay(CCounter* pCounter, CString strName);
+  void CreateDisplay(CCounter* pCounter, const CString& strName);
   // Re-creates the ticker font for a client area nClientHeight pixels high.
   void CreateTickerFont(int nClientHeight);
   CString GetTickerText() const;

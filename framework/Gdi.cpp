@@ -238,6 +238,7 @@ COLORREF CImage::GetPixel(int x, int y) const {
   if (IsNull() || BitsPerPixel != 24 || x < 0 || y < 0 || x >= Width || y >= Height) return CLR_INVALID;
   ::GdiFlush();
   // Bottom-up rows, blue-green-red bytes.
-  const BYTE* pixel = static_cast<const BYTE*>(Bits) + static_cast<std::ptrdiff_t>(Height - 1 - y) * Pitch + x * 3;
+  const BYTE* pixel = static_cast<const BYTE*>(Bits) + static_cast<std::ptrdiff_t>(Height - 1 - y) * Pitch +
+                      static_cast<std::ptrdiff_t>(x) * 3;
   return RGB(pixel[2], pixel[1], pixel[0]);
 }

@@ -29,13 +29,14 @@ typedef BYTE* LPBYTE;
 typedef DWORD COLORREF;
 typedef void* HANDLE;
 
-struct HWND__;
+// The handle types of <windows.h> with STRICT, by the names it gives them.
+struct HWND__;  // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the name <windows.h> uses
 typedef HWND__* HWND;
-struct HFONT__;
+struct HFONT__;  // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the name <windows.h> uses
 typedef HFONT__* HFONT;
-struct HDC__;
+struct HDC__;  // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the name <windows.h> uses
 typedef HDC__* HDC;
-struct HBITMAP__;
+struct HBITMAP__;  // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the name <windows.h> uses
 typedef HBITMAP__* HBITMAP;
 typedef void* HGDIOBJ;
 

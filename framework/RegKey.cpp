@@ -78,7 +78,7 @@ bool RegKey::SetDword(const char* name, DWORD value) const {
 
 bool RegKey::SetString(const char* name, const char* value) const {
   if (!Key || !value) return false;
-  const DWORD bytes = static_cast<DWORD>(::lstrlenA(value) + 1);
+  const DWORD bytes = static_cast<DWORD>(::lstrlenA(value)) + 1;
   return ::RegSetValueExA(Key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), bytes) == ERROR_SUCCESS;
 }
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-void CString::Format(const char* format, ...) {
+void CString::Format(const char* format, ...) {  // NOLINT(cert-dcl50-cpp): printf-style, gcc checks the arguments
   va_list args;
   va_start(args, format);
   va_list probe;
@@ -15,8 +15,8 @@ void CString::Format(const char* format, ...) {
     Text.clear();
   } else {
     std::vector<char> buffer(static_cast<std::size_t>(needed) + 1);
-    std::vsnprintf(buffer.data(), buffer.size(), format, args);
-    Text.assign(buffer.data(), static_cast<std::size_t>(needed));
+    const int written = std::vsnprintf(buffer.data(), buffer.size(), format, args);
+    Text.assign(buffer.data(), written == needed ? static_cast<std::size_t>(needed) : 0);
   }
   va_end(args);
 }

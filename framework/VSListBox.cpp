@@ -129,7 +129,8 @@ std::vector<uint32_t> GlyphPixels(bool disabled) {
         auto channel = [alpha](double v) { return static_cast<uint32_t>(std::lround(v * alpha)) & 0xFF; };
         const uint32_t pixel =
             (static_cast<uint32_t>(std::lround(alpha * 255)) << 24) | (channel(r) << 16) | (channel(g) << 8) | channel(b);
-        pixels[static_cast<std::size_t>(y * GlyphSize * GlyphCount + glyph * GlyphSize + x)] = pixel;
+        const int index = y * GlyphSize * GlyphCount + glyph * GlyphSize + x;
+        pixels[static_cast<std::size_t>(index)] = pixel;
       }
     }
   }
@@ -386,7 +387,7 @@ LRESULT CVSListBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
       Paint();
       return 0;
-    case WM_ERASEBKGND:
+    case WM_ERASEBKGND:  // NOLINT(bugprone-branch-clone): TRUE, HTCLIENT and NFR_ANSI only happen to be equal
       return TRUE;
     case WM_NCHITTEST:
       return HTCLIENT;

@@ -41,7 +41,7 @@ const CWnd CWnd::wndNoTopMost(HWND_NOTOPMOST, PseudoWindow{});
 
 CWnd::CWnd() = default;
 
-CWnd::CWnd(HWND pseudo, PseudoWindow) : m_hWnd(pseudo) {}
+CWnd::CWnd(HWND pseudo, PseudoWindow) noexcept : m_hWnd(pseudo) {}
 
 CWnd::~CWnd() {
   if (pendingCreate == this) pendingCreate = nullptr;

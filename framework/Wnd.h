@@ -33,9 +33,8 @@ protected:                                      \
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                      \
   const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
   const AFX_MSGMAP* theClass::GetThisMessageMap() {                                 \
-    using ThisClass = theClass;                                                     \
+    using ThisClass [[maybe_unused]] = theClass;                                    \
     using TheBaseClass = baseClass;                                                 \
-    static_assert(sizeof(ThisClass*) > 0, "");                                      \
     static const AFX_MSGMAP_ENTRY entries[] = {
 #define END_MESSAGE_MAP()                                                    \
   {0, 0, 0, 0, nullptr}                                                      \
@@ -240,7 +239,7 @@ protected:
 
 private:
   struct PseudoWindow {};
-  explicit CWnd(HWND pseudo, PseudoWindow);
+  explicit CWnd(HWND pseudo, PseudoWindow) noexcept;
   bool Temporary = false;
 };
 

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev python3 googletest libgtest-dev
+  cmake ninja-build g++ clang clang-tidy libclang-rt-14-dev python3 googletest libgtest-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth xserver-xephyr x11-utils imagemagick
   fonts-liberation2 fonts-wine nsis

@@ -90,6 +90,18 @@ run_ctest() {
 
 run_ctest "native" "$build/native" -j "$jobs"
 run_ctest "fuzzing (bounded)" "$build/fuzz" -j "$jobs"
+
+# Static analysis of the product sources: one entry per analyser.
+for analyser in clang-tidy-native clang-tidy-windows; do
+  echo "== Static analysis: $analyser"
+  if tools/analyze.sh "$analyser" "$build"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    status=1
+  fi
+done
+
 run_ctest "Windows, under Wine" "$build/win"
 
 # High DPI: the layout and keyboard tests once more at 144 DPI (150 %), in a

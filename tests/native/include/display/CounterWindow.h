@@ -22,7 +22,7 @@ public:
     Alive = false;
     return was;
   }
-  void CreateDisplay(CCounter* pCounter, CString strName) {
+  void CreateDisplay(CCounter* pCounter, const CString& strName) {
     Counter = pCounter;
     Alive = true;
     ++Creations;
