@@ -24,6 +24,10 @@ constexpr UINT_PTR PageTimer = 1;
 constexpr int EditingControls[] = {IDC_STYLE_NORMAL, IDC_STYLE_ORANGE,  IDC_STYLE_RED,
                                    IDC_TICKER_TEXT,  IDC_TICKER_UPDATE, IDC_TRANSPARENT};
 
+// The boxes of the times that Start takes.
+constexpr int TimeBoxes[] = {IDC_TOTAL_HOURS,    IDC_TOTAL_MINUTES, IDC_TOTAL_SECONDS, IDC_ORANGE_MINUTES,
+                             IDC_ORANGE_SECONDS, IDC_RED_MINUTES,   IDC_RED_SECONDS};
+
 CProfileStore& Profile() {
   // The application object is the store for the program's whole life.
   return *AfxGetProfile();
@@ -95,6 +99,22 @@ BOOL CCounterPage::OnSetActive() {
 BOOL CCounterPage::OnKillActive() {
   SaveSettings();
   return CPropertyPage::OnKillActive();
+}
+
+void CCounterPage::OnEnterKey(HWND control) {
+  const int id = ::GetDlgCtrlID(control);
+  // A message typed while a counter runs must not restart it.
+  if (id == IDC_TICKER_TEXT) {
+    PressButton(::GetDlgItem(m_hWnd, IDC_TICKER_UPDATE));
+    return;
+  }
+  for (int box : TimeBoxes) {
+    if (id == box) {
+      PressButton(::GetDlgItem(m_hWnd, IDC_START));
+      return;
+    }
+  }
+  CPropertyPage::OnEnterKey(control);
 }
 
 void CCounterPage::OnDestroy() {

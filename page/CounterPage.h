@@ -28,6 +28,8 @@ public:
 
   BOOL OnSetActive() override;
   BOOL OnKillActive() override;
+  // Enter in the ticker text updates the ticker; in a time box it starts.
+  void OnEnterKey(HWND control) override;
 
   void OnStart();
   void OnFlash();
