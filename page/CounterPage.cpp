@@ -164,7 +164,8 @@ void CCounterPage::LoadSettings() {
   CheckDlgButton(IDC_HIDE_OTHERS, HideOthers ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(IDC_DRIVE_HARDWARE, DriveHardware ? BST_CHECKED : BST_UNCHECKED);
 
-  ApplyTypeRules(Type);
+  // Only a click on a type greys the display format; loading leaves it usable.
+  OfferAutoRestartFor(Type);
 
   const bool onTop = profile.GetProfileInt(section, "OnTop", 0) != 0;
   CheckDlgButton(IDC_ON_TOP, onTop ? BST_CHECKED : BST_UNCHECKED);
@@ -220,8 +221,10 @@ void CCounterPage::ApplyTypeRules(int type) {
   const BOOL formatUsable = IsRealTime(type) ? FALSE : TRUE;
   for (int id : {IDC_FORMAT_AUTO, IDC_FORMAT_HOUR_MIN, IDC_FORMAT_MIN_SEC, IDC_FORMAT_GROUP})
     EnableDlgItem(id, formatUsable);
-  EnableDlgItem(IDC_CONTINUOUS, type == DownToZero ? TRUE : FALSE);
+  OfferAutoRestartFor(type);
 }
+
+void CCounterPage::OfferAutoRestartFor(int type) { EnableDlgItem(IDC_CONTINUOUS, type == DownToZero ? TRUE : FALSE); }
 
 void CCounterPage::EnableEditingControls() {
   for (int id : EditingControls) EnableDlgItem(id, TRUE);
