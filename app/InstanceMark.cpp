@@ -57,8 +57,9 @@ bool CInstanceMark::BringRunningSheetForward() {
   if (!sheet) return false;
   DWORD owner = 0;
   ::GetWindowThreadProcessId(sheet, &owner);
-  // The sheet's own restore puts stretched displays back where they were.
   ::AllowSetForegroundWindow(owner);
+  // Through the sheet's own restore, which also puts displays stretched
+  // while it was minimised back where they were.
   if (::IsIconic(sheet)) ::PostMessageA(sheet, WM_SYSCOMMAND, SC_RESTORE, 0);
   ::SetForegroundWindow(sheet);
   return true;
