@@ -16,6 +16,18 @@ CVeltoApp::~CVeltoApp() {
   delete Expander;
 }
 
+BOOL CVeltoApp::InitApplication() {
+  // The running Velto may still be starting (no sheet yet) or just ending
+  // (mark not yet given back): give either a moment.
+  const DWORD started = ::GetTickCount();
+  do {
+    if (InstanceMark.Claim()) return TRUE;
+    if (CInstanceMark::BringRunningSheetForward()) return FALSE;
+    ::Sleep(50);
+  } while (::GetTickCount() - started < 5000);
+  return FALSE;
+}
+
 BOOL CVeltoApp::InitInstance() {
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof controls;
@@ -34,6 +46,7 @@ BOOL CVeltoApp::InitInstance() {
     return FALSE;
   }
   Sheet->ShowWindow(SW_SHOW);
+  InstanceMark.Publish(Sheet->GetSafeHwnd());
   return TRUE;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CounterList.h"
+#include "app/InstanceMark.h"
 #include "device/ExpanderOutput.h"
 #include "framework/WinApp.h"
 
@@ -13,12 +14,18 @@ public:
   CVeltoApp();
   ~CVeltoApp() override;
 
+  // One Velto per session: a second start brings the first one's control
+  // sheet forward and ends here.
+  BOOL InitApplication() override;
   BOOL InitInstance() override;
   int ExitInstance() override;
 
   CCounterList CounterList;
   ExpanderOutput* Expander;
   CVeltoSheet* Sheet = nullptr;
+
+private:
+  CInstanceMark InstanceMark;
 };
 
 // The one application object.

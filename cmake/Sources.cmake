@@ -29,6 +29,7 @@ set(VELTO_WINDOWS_SOURCES
   device/ExpanderSystemWin32.cpp
   display/TextFit.cpp
   app/VeltoApp.cpp
+  app/InstanceMark.cpp
   app/VeltoSheet.cpp
   app/SetupPage.cpp
   page/CounterPage.cpp

@@ -66,6 +66,16 @@ BOOL CPropertyPage::OnSetActive() {
 
 BOOL CPropertyPage::OnKillActive() { return UpdateData(TRUE); }
 
+void CPropertyPage::OnEnterKey(HWND control) {
+  if (::SendMessageA(control, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) PressButton(control);
+}
+
+void CPropertyPage::PressButton(HWND button) {
+  if (button && ::IsWindowVisible(button) && ::IsWindowEnabled(button))
+    ::SendMessageA(::GetParent(button), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(button));
+}
+
 BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
   if (CDialog::OnNotify(wParam, lParam, result)) return TRUE;
   const auto* header = reinterpret_cast<const NMHDR*>(lParam);
@@ -229,32 +239,25 @@ BOOL CPropertySheet::SetPageTitle(int index, LPCTSTR title) {
       ::SendMessageA(tab, TCM_SETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
 }
 
-BOOL CPropertySheet::PressDefaultButton(MSG* msg) {
-  HWND page = reinterpret_cast<HWND>(SendMessage(PSM_GETCURRENTPAGEHWND));
+BOOL CPropertySheet::HandleEnter(MSG* msg) {
   HWND focus = ::GetFocus();
-  if (!page || !focus || (focus != page && !::IsChild(page, focus))) return FALSE;
+  if (!focus || (focus != m_hWnd && !::IsChild(m_hWnd, focus))) return FALSE;
   // A control that takes Enter itself (a multi-line box, a list being edited) keeps it.
   const LRESULT wants = ::SendMessageA(focus, WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg));
   if (wants & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return FALSE;
-  HWND button = nullptr;
-  if (wants & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) {
-    button = focus;  // a focused push button is the one Enter presses
-  } else {
-    const LRESULT defaultId = ::SendMessageA(page, DM_GETDEFID, 0, 0);
-    if (HIWORD(defaultId) == DC_HASDEFID) button = ::GetDlgItem(page, LOWORD(defaultId));
+  HWND pageWindow = reinterpret_cast<HWND>(SendMessage(PSM_GETCURRENTPAGEHWND));
+  if (pageWindow && ::IsChild(pageWindow, focus)) {
+    if (auto* page = dynamic_cast<CPropertyPage*>(FromHandlePermanent(pageWindow))) page->OnEnterKey(focus);
   }
-  if (button && ::IsWindowVisible(button) && ::IsWindowEnabled(button))
-    ::SendMessageA(::GetParent(button), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(button));
-  // Handled either way: Enter must never reach the sheet's hidden OK button.
+  // Handled either way: Enter must never reach the sheet's hidden OK button,
+  // nor, on the tab row, any button at all.
   return TRUE;
 }
 
 BOOL CPropertySheet::PreTranslateMessage(MSG* msg) {
   if (!m_hWnd || msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return FALSE;
-  // Enter presses the default button of the page, not of the sheet, whose
-  // buttons are gone.
-  if (msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN && PressDefaultButton(msg)) return TRUE;
+  // The sheet's own buttons are gone: Enter is the page's to interpret.
+  if (msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN && HandleEnter(msg)) return TRUE;
   // Tab, mnemonics and Ctrl+Tab between the pages.
   return static_cast<BOOL>(SendMessage(PSM_ISDIALOGMESSAGE, 0, reinterpret_cast<LPARAM>(msg)));
 }

@@ -31,6 +31,11 @@ public:
   // Pages leave their keyboard handling to the sheet.
   BOOL PreTranslateMessage(MSG*) override { return FALSE; }
 
+  // Enter with the focus on control, one of this page's. The default presses
+  // a focused push button and leaves every other control alone; a page
+  // gives Enter a meaning in its boxes by overriding this.
+  virtual void OnEnterKey(HWND control);
+
   PROPSHEETPAGEA m_psp{};
 
 protected:
@@ -38,6 +43,8 @@ protected:
   // Enter and Esc belong to the sheet; a page never ends itself.
   void OnOK() override {}
   void OnCancel() override {}
+  // Presses button as a click does, if it is visible and enabled.
+  void PressButton(HWND button);
 
 private:
   friend class CPropertySheet;
@@ -93,9 +100,9 @@ protected:
 private:
   static int CALLBACK SheetCallback(HWND hwnd, UINT message, LPARAM lParam);
   HPROPSHEETPAGE MakePageHandle(CPropertyPage* page);
-  // Enter on the active page: presses the focused push button or else the
-  // page's default button. False when the focused control takes Enter itself.
-  BOOL PressDefaultButton(MSG* msg);
+  // Enter anywhere in the sheet: the active page decides what it means for
+  // its focused control. False when the focused control takes Enter itself.
+  BOOL HandleEnter(MSG* msg);
   // After a message that may have ended the sheet, looks again once the
   // message has been handled completely; an ended modeless sheet is destroyed.
   void ScheduleEndCheck();

@@ -9,9 +9,7 @@ namespace {
 CWinApp* theApplication = nullptr;
 }
 
-CWinApp* AfxGetApp() {
-  return theApplication;
-}
+CWinApp* AfxGetApp() { return theApplication; }
 
 CString AfxExecutableBaseName() {
   std::vector<char> path(MAX_PATH);
@@ -42,13 +40,11 @@ CWinApp::~CWinApp() {
   if (theApplication == this) theApplication = nullptr;
 }
 
-BOOL CWinApp::InitInstance() {
-  return TRUE;
-}
+BOOL CWinApp::InitApplication() { return TRUE; }
 
-int CWinApp::ExitInstance() {
-  return 0;
-}
+BOOL CWinApp::InitInstance() { return TRUE; }
+
+int CWinApp::ExitInstance() { return 0; }
 
 BOOL CWinApp::PreTranslateMessage(MSG* msg) {
   for (HWND hwnd = msg->hwnd; hwnd; hwnd = ::GetParent(hwnd)) {
@@ -75,9 +71,7 @@ int CWinApp::Run() {
   return ExitInstance();
 }
 
-void CWinApp::SetRegistryKey(LPCTSTR company) {
-  m_pszRegistryKey = company ? company : "";
-}
+void CWinApp::SetRegistryKey(LPCTSTR company) { m_pszRegistryKey = company ? company : ""; }
 
 RegKey CWinApp::GetAppRegistryKey() {
   if (m_pszRegistryKey.IsEmpty() || m_pszAppName.IsEmpty()) return RegKey();
@@ -133,6 +127,7 @@ int AfxWinMain() {
   CWinApp* app = AfxGetApp();
   if (!app) return -1;
   app->m_hInstance = ::GetModuleHandleA(nullptr);
+  if (!app->InitApplication()) return 0;
   if (!app->InitInstance()) return app->ExitInstance();
   return app->Run();
 }

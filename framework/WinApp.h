@@ -21,6 +21,10 @@ public:
   CWinApp(const CWinApp&) = delete;
   CWinApp& operator=(const CWinApp&) = delete;
 
+  // Once, on the program's own start before InitInstance (a host that runs
+  // InitInstance itself skips it). False ends the program at once with exit
+  // code 0, before it has shown or stored anything.
+  virtual BOOL InitApplication();
   virtual BOOL InitInstance();
   virtual int ExitInstance();
   // The message loop; returns ExitInstance's result when the quit message comes.
@@ -50,7 +54,7 @@ public:
 };
 
 CWinApp* AfxGetApp();
-// The program's entry: InitInstance, then the message loop.
+// The program's entry: InitApplication, InitInstance, then the message loop.
 int AfxWinMain();
 // The running executable's file name without directory and extension.
 CString AfxExecutableBaseName();

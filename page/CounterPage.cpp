@@ -24,6 +24,10 @@ constexpr UINT_PTR PageTimer = 1;
 constexpr int EditingControls[] = {IDC_STYLE_NORMAL, IDC_STYLE_ORANGE,  IDC_STYLE_RED,
                                    IDC_TICKER_TEXT,  IDC_TICKER_UPDATE, IDC_TRANSPARENT};
 
+// The boxes of the times that Start takes.
+constexpr int TimeBoxes[] = {IDC_TOTAL_HOURS,    IDC_TOTAL_MINUTES, IDC_TOTAL_SECONDS, IDC_ORANGE_MINUTES,
+                             IDC_ORANGE_SECONDS, IDC_RED_MINUTES,   IDC_RED_SECONDS};
+
 CProfileStore& Profile() {
   // The application object is the store for the program's whole life.
   return *AfxGetProfile();
@@ -97,6 +101,22 @@ BOOL CCounterPage::OnKillActive() {
   return CPropertyPage::OnKillActive();
 }
 
+void CCounterPage::OnEnterKey(HWND control) {
+  const int id = ::GetDlgCtrlID(control);
+  // A message typed while a counter runs must not restart it.
+  if (id == IDC_TICKER_TEXT) {
+    PressButton(::GetDlgItem(m_hWnd, IDC_TICKER_UPDATE));
+    return;
+  }
+  for (int box : TimeBoxes) {
+    if (id == box) {
+      PressButton(::GetDlgItem(m_hWnd, IDC_START));
+      return;
+    }
+  }
+  CPropertyPage::OnEnterKey(control);
+}
+
 void CCounterPage::OnDestroy() {
   // The repeater reaches this page and its counter: it goes first.
   CloseRepeater();
@@ -144,7 +164,8 @@ void CCounterPage::LoadSettings() {
   CheckDlgButton(IDC_HIDE_OTHERS, HideOthers ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(IDC_DRIVE_HARDWARE, DriveHardware ? BST_CHECKED : BST_UNCHECKED);
 
-  ApplyTypeRules(Type);
+  // Only a click on a type greys the display format; loading leaves it usable.
+  OfferAutoRestartFor(Type);
 
   const bool onTop = profile.GetProfileInt(section, "OnTop", 0) != 0;
   CheckDlgButton(IDC_ON_TOP, onTop ? BST_CHECKED : BST_UNCHECKED);
@@ -200,8 +221,10 @@ void CCounterPage::ApplyTypeRules(int type) {
   const BOOL formatUsable = IsRealTime(type) ? FALSE : TRUE;
   for (int id : {IDC_FORMAT_AUTO, IDC_FORMAT_HOUR_MIN, IDC_FORMAT_MIN_SEC, IDC_FORMAT_GROUP})
     EnableDlgItem(id, formatUsable);
-  EnableDlgItem(IDC_CONTINUOUS, type == DownToZero ? TRUE : FALSE);
+  OfferAutoRestartFor(type);
 }
+
+void CCounterPage::OfferAutoRestartFor(int type) { EnableDlgItem(IDC_CONTINUOUS, type == DownToZero ? TRUE : FALSE); }
 
 void CCounterPage::EnableEditingControls() {
   for (int id : EditingControls) EnableDlgItem(id, TRUE);

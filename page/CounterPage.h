@@ -28,6 +28,8 @@ public:
 
   BOOL OnSetActive() override;
   BOOL OnKillActive() override;
+  // Enter in the ticker text updates the ticker; in a time box it starts.
+  void OnEnterKey(HWND control) override;
 
   void OnStart();
   void OnFlash();
@@ -84,6 +86,7 @@ private:
   // Greys the display format for the real-time types and offers "Auto
   // restart counter" only to a count-down to 00:00.
   void ApplyTypeRules(int type);
+  void OfferAutoRestartFor(int type);
   void EnableEditingControls();
   void RepaintDisplay();
   // Ends the open repeater, if any, before this page or its counter goes.

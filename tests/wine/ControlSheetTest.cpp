@@ -22,7 +22,7 @@ TEST_F(ControlSheetTest, StartsWithSetupOneCounterAndAbout) {
   CVeltoSheet* sheet = StartProgram();
   ASSERT_NE(sheet, nullptr);
   EXPECT_EQ(AfxGetMainWnd(), sheet);
-  EXPECT_EQ(::FindWindowA(nullptr, "Velto Controls"), sheet->GetSafeHwnd());
+  EXPECT_EQ(Text(sheet->GetSafeHwnd()), "Velto Controls");
   ASSERT_EQ(TabCount(), 3);
   EXPECT_EQ(TabText(0), "Setup");
   EXPECT_EQ(TabText(1), "Counter");
@@ -180,13 +180,14 @@ TEST_F(ControlSheetTest, ClosingSavesEveryShownPageAndEndsTheLoop) {
   HWND third = ShowPage(3);
   SetText(third, IDC_TOTAL_SECONDS, "42");  // still on this page when the sheet closes
   const HWND display = Counter(0).Window.GetSafeHwnd();
+  const HWND sheetWindow = sheet->GetSafeHwnd();
 
   sheet->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
   const bool quit = PumpMessages(200);
   EXPECT_TRUE(quit) << "the end of the main window ends the message loop";
   EXPECT_EQ(VeltoApp().Sheet, nullptr);
   EXPECT_EQ(AfxGetMainWnd(), nullptr);
-  EXPECT_EQ(::FindWindowA(nullptr, "Velto Controls"), nullptr);
+  EXPECT_FALSE(::IsWindow(sheetWindow));
   EXPECT_FALSE(::IsWindow(display)) << "the displays go with the sheet";
   EXPECT_EQ(StoredNumber("Counter1", "TotalTime"), 310u);
   EXPECT_EQ(StoredNumber("Counter3", "TotalTime"), 102u);

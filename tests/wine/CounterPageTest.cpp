@@ -192,8 +192,16 @@ TEST_F(CounterPageTest, FlashAndContinueBringBackAClosedDisplay) {
 }
 
 TEST_F(CounterPageTest, RealTimeTypesChooseTheirOwnFormat) {
+  Seed("Counter1", "Type", 2);
+  Seed("Counter1", "Format", 1);
   StartProgram();
   HWND page = ShowPage(1);
+  // Loading shows the stored format and greys nothing but "Auto restart counter".
+  EXPECT_TRUE(Checked(page, IDC_FORMAT_MIN_SEC));
+  for (int id : {IDC_FORMAT_AUTO, IDC_FORMAT_MIN_SEC, IDC_FORMAT_HOUR_MIN, IDC_FORMAT_GROUP})
+    EXPECT_TRUE(Enabled(page, id)) << id;
+  EXPECT_FALSE(Enabled(page, IDC_CONTINUOUS));
+
   Click(page, IDC_FORMAT_MIN_SEC);
   Click(page, IDC_TYPE_REAL_TIME_12);
   EXPECT_TRUE(Checked(page, IDC_FORMAT_AUTO));

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 #include "resources/resource.h"
 #include "support/ProcessWatch.h"
@@ -14,9 +15,7 @@ namespace {
 
 constexpr const char* ProgramKey = "Software\\Halvorn Industries\\Velto";
 
-std::string ProductPath() {
-  return BuiltProductPath();
-}
+std::string ProductPath() { return BuiltProductPath(); }
 
 // The program runs as a child process and reads the real HKEY_CURRENT_USER
 // of the Wine prefix. The fixture sets the program's settings there, keeps
@@ -73,22 +72,63 @@ protected:
            ERROR_SUCCESS;
   }
 
-  // Starts the program and waits for its control sheet.
-  HWND Launch() {
+  static bool Start(PROCESS_INFORMATION& process) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     std::string command = "\"" + ProductPath() + "\"";
-    if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &Process))
-      return nullptr;
-    ::CloseHandle(Process.hThread);
-    Process.hThread = nullptr;
+    if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+      return false;
+    ::CloseHandle(process.hThread);
+    process.hThread = nullptr;
+    return true;
+  }
+
+  // Top-level windows captioned "Velto Controls" of one process, or of any
+  // when processId is 0.
+  static std::vector<HWND> Sheets(DWORD processId = 0) {
+    struct Search {
+      DWORD ProcessId;
+      std::vector<HWND> Found;
+    } search{processId, {}};
+    ::EnumWindows(
+        [](HWND window, LPARAM lParam) -> BOOL {
+          auto* wanted = reinterpret_cast<Search*>(lParam);
+          DWORD owner = 0;
+          ::GetWindowThreadProcessId(window, &owner);
+          char caption[32] = "";
+          ::GetWindowTextA(window, caption, sizeof caption);
+          if (std::string(caption) == "Velto Controls" && (!wanted->ProcessId || owner == wanted->ProcessId))
+            wanted->Found.push_back(window);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+  }
+
+  // Starts the program and waits for its control sheet.
+  HWND Launch() {
+    if (!Start(Process)) return nullptr;
     ::WaitForInputIdle(Process.hProcess, 20000);
     for (int waited = 0; waited < 200; ++waited) {
-      HWND sheet = ::FindWindowA(nullptr, "Velto Controls");
-      if (sheet && ::SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)) return sheet;
+      const std::vector<HWND> sheets = Sheets(Process.dwProcessId);
+      if (!sheets.empty() && ::SendMessageA(sheets[0], PSM_GETCURRENTPAGEHWND, 0, 0)) return sheets[0];
       ::Sleep(100);
     }
     return nullptr;
+  }
+
+  // Starts the program again while it runs; answers its exit code, or 1234
+  // when it is still running after timeoutMs.
+  static DWORD StartAgain(DWORD timeoutMs) {
+    PROCESS_INFORMATION second{};
+    if (!Start(second)) return 4321;
+    DWORD code = 1234;
+    if (::WaitForSingleObject(second.hProcess, timeoutMs) == WAIT_OBJECT_0)
+      ::GetExitCodeProcess(second.hProcess, &code);
+    else
+      ::TerminateProcess(second.hProcess, 99);
+    ::CloseHandle(second.hProcess);
+    return code;
   }
 
   // Waits for the program to end and answers its exit code (or 1234).
@@ -166,6 +206,35 @@ TEST_F(Executable, AnEmptyCounterListStartsWithCounterOne) {
   ASSERT_NE(sheet, nullptr);
   EXPECT_EQ(TabCount(sheet), 3);
   EXPECT_NE(::FindWindowA(nullptr, "Velto - Counter"), nullptr);
+  ::PostMessageA(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(WaitForExit(), 0u);
+}
+
+TEST_F(Executable, ASecondStartBringsTheRunningSheetForwardAndEnds) {
+  SetString("Settings", "Counters", "1");
+  SetNumber("Counter1", "TotalTime", 300);
+  HWND sheet = Launch();
+  ASSERT_NE(sheet, nullptr);
+  ShowPage(sheet, 1);
+  ::Sleep(300);
+  const std::size_t sheetsBefore = Sheets().size();
+  const RegistrySnapshot before = Snapshot();
+
+  EXPECT_EQ(StartAgain(10000), 0u) << "the second start ends at once";
+  EXPECT_EQ(Sheets().size(), sheetsBefore) << "and shows no sheet of its own";
+  EXPECT_EQ(::GetForegroundWindow(), sheet);
+  EXPECT_TRUE(Changed(before, Snapshot()).empty()) << "nor writes anything";
+
+  // A minimised sheet comes back.
+  ::SendMessageA(sheet, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_TRUE(::IsIconic(sheet));
+  EXPECT_EQ(StartAgain(10000), 0u);
+  for (int waited = 0; waited < 50 && ::IsIconic(sheet); ++waited) ::Sleep(100);
+  EXPECT_FALSE(::IsIconic(sheet));
+  EXPECT_TRUE(::IsWindowVisible(sheet));
+  EXPECT_EQ(::GetForegroundWindow(), sheet);
+  EXPECT_EQ(Sheets().size(), sheetsBefore);
+
   ::PostMessageA(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_EQ(WaitForExit(), 0u);
 }

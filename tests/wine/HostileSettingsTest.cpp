@@ -1,7 +1,6 @@
 // Whatever a hand-edited or damaged registry holds, the program starts,
 // shows sane values, lets the operator work, and writes back only what the
 // operator's actions write.
-#include <map>
 #include <string>
 #include <vector>
 
@@ -9,62 +8,6 @@
 #include "support/SheetHarness.h"
 
 namespace {
-
-constexpr const char* ProgramKey = "Software\\Halvorn Industries\\Velto";
-
-struct StoredValue {
-  DWORD Type;
-  std::vector<BYTE> Bytes;
-  bool operator==(const StoredValue& other) const { return Type == other.Type && Bytes == other.Bytes; }
-};
-using RegistrySnapshot = std::map<std::string, StoredValue>;
-
-void SnapshotKey(HKEY key, const std::string& path, RegistrySnapshot& out) {
-  for (DWORD i = 0;; ++i) {
-    char name[16384];
-    DWORD nameLength = sizeof name;
-    DWORD type = 0;
-    DWORD size = 0;
-    if (::RegEnumValueA(key, i, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
-    std::vector<BYTE> bytes(size);
-    nameLength = sizeof name;
-    ::RegEnumValueA(key, i, name, &nameLength, nullptr, &type, bytes.data(), &size);
-    bytes.resize(size);
-    out[path + "|" + name] = StoredValue{type, bytes};
-  }
-  for (DWORD i = 0;; ++i) {
-    char name[256];
-    DWORD nameLength = sizeof name;
-    if (::RegEnumKeyExA(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    HKEY child = nullptr;
-    if (::RegOpenKeyExA(key, name, 0, KEY_READ, &child) == ERROR_SUCCESS) {
-      SnapshotKey(child, path + "\\" + name, out);
-      ::RegCloseKey(child);
-    }
-  }
-}
-
-RegistrySnapshot Snapshot() {
-  RegistrySnapshot snapshot;
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, ProgramKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-    SnapshotKey(key, "", snapshot);
-    ::RegCloseKey(key);
-  }
-  return snapshot;
-}
-
-// Names of the values that differ between two snapshots.
-std::vector<std::string> Changed(const RegistrySnapshot& before, const RegistrySnapshot& after) {
-  std::vector<std::string> names;
-  for (const auto& [name, value] : after) {
-    const auto old = before.find(name);
-    if (old == before.end() || !(old->second == value)) names.push_back(name);
-  }
-  for (const auto& [name, value] : before)
-    if (!after.count(name)) names.push_back(name + " (removed)");
-  return names;
-}
 
 class HostileSettingsTest : public SheetTest {
 protected:

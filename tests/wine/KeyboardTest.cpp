@@ -1,6 +1,8 @@
 #include <set>
+#include <string>
 
 #include "resources/resource.h"
+#include "support/ManualClock.h"
 #include "support/SheetHarness.h"
 
 namespace {
@@ -108,14 +110,60 @@ TEST_F(KeyboardTest, ButtonMnemonicsPressTheButtons) {
 TEST_F(KeyboardTest, EnterInATimeBoxStartsTheCounter) {
   StartProgram();
   HWND page = ShowPage(1);
-  SetText(page, IDC_TOTAL_MINUTES, "7");
   SetText(page, IDC_TOTAL_SECONDS, "30");
-  ::SetFocus(::GetDlgItem(page, IDC_TOTAL_SECONDS));
-  Press(VK_RETURN);
-  EXPECT_TRUE(Counter(0).Started);
-  EXPECT_EQ(Counter(0).TotalTime.GetTotalSeconds(), 450);
+  int minutes = 0;
+  for (int box : {IDC_TOTAL_HOURS, IDC_TOTAL_MINUTES, IDC_TOTAL_SECONDS, IDC_ORANGE_MINUTES, IDC_ORANGE_SECONDS,
+                  IDC_RED_MINUTES, IDC_RED_SECONDS}) {
+    ++minutes;
+    SetText(page, IDC_TOTAL_MINUTES, std::to_string(minutes).c_str());
+    ::SetFocus(::GetDlgItem(page, box));
+    Press(VK_RETURN);
+    EXPECT_TRUE(Counter(0).Started) << box;
+    EXPECT_EQ(Counter(0).TotalTime.GetTotalSeconds(), minutes * 60 + 30) << "box " << box << " starts anew";
+  }
   ASSERT_EQ(VeltoApp().Sheet != nullptr && VeltoApp().Sheet->HasWindow(), true) << "Enter must not end the sheet";
   EXPECT_EQ(StoredNumber("Counter1", "TotalTime"), 450u);
+}
+
+TEST_F(KeyboardTest, EnterInTheTickerTextUpdatesTheTickerAndTheCounterKeepsCounting) {
+  ManualClock clock;
+  StartProgram();
+  HWND page = ShowPage(1);
+  SetText(page, IDC_TOTAL_MINUTES, "5");
+  SetText(page, IDC_TOTAL_SECONDS, "0");
+  Click(page, IDC_START);
+  for (int second = 0; second < 4; ++second) {
+    clock.Advance(1000);
+    PumpMessages(100);
+  }
+  const long long counted = Counter(0).Elapsed.GetTotalSeconds();
+  ASSERT_EQ(counted, 4);
+  SetText(page, IDC_TICKER_TEXT, "Last call for questions");
+  ::SetFocus(::GetDlgItem(page, IDC_TICKER_TEXT));
+  Press(VK_RETURN);
+  EXPECT_TRUE(Counter(0).Started);
+  EXPECT_EQ(Counter(0).Elapsed.GetTotalSeconds(), counted) << "Enter in the ticker text restarted the counter";
+  EXPECT_STREQ(Counter(0).Ticker.GetString(), "Last call for questions");
+  EXPECT_STREQ(VeltoApp().GetProfileString("Counter1", "Ticker").GetString(), "Last call for questions");
+}
+
+TEST_F(KeyboardTest, EnterOnACheckBoxARadioOrTheTabRowDoesNothing) {
+  StartProgram();
+  HWND page = ShowPage(1);
+  for (int id : {IDC_HIDE_OTHERS, IDC_CONTINUOUS, IDC_TYPE_DOWN_TO_ZERO, IDC_FORMAT_AUTO}) {
+    const bool checked = Checked(page, id);
+    ::SetFocus(::GetDlgItem(page, id));
+    Press(VK_RETURN);
+    EXPECT_EQ(Checked(page, id), checked) << id;
+    EXPECT_EQ(::GetFocus(), ::GetDlgItem(page, id)) << id;
+  }
+  ::SetFocus(VeltoApp().Sheet->GetTabControl());
+  Press(VK_RETURN);
+  EXPECT_EQ(ActiveIndex(), 1);
+  EXPECT_FALSE(Counter(0).Started) << "Enter away from the time boxes must not start";
+  EXPECT_FALSE(Counter(0).Flashing);
+  EXPECT_FALSE(Counter(0).Paused);
+  ASSERT_TRUE(VeltoApp().Sheet != nullptr && VeltoApp().Sheet->HasWindow());
 }
 
 TEST_F(KeyboardTest, EnterOnAFocusedButtonPressesThatButton) {
