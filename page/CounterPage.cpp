@@ -63,6 +63,8 @@ ON_BN_CLICKED(IDC_HIDE_OTHERS, OnHideOthers)
 ON_BN_CLICKED(IDC_DRIVE_HARDWARE, OnDriveHardware)
 ON_BN_CLICKED(IDC_SHOW_REPEATER, OnShowRepeater)
 ON_BN_CLICKED(IDC_TICKER_COLOUR, OnTickerColour)
+ON_CONTROL(EN_SETFOCUS, IDC_TICKER_TEXT, OnTickerTextFocus)
+ON_CONTROL(EN_KILLFOCUS, IDC_TICKER_TEXT, OnTickerTextFocusLost)
 ON_WM_TIMER()
 ON_WM_DESTROY()
 END_MESSAGE_MAP()
@@ -116,6 +118,12 @@ void CCounterPage::OnEnterKey(HWND control) {
   }
   CPropertyPage::OnEnterKey(control);
 }
+
+// The default button's border shows what Enter does: in the ticker text it
+// updates the ticker, everywhere else it is Start's.
+void CCounterPage::OnTickerTextFocus() { SendMessage(DM_SETDEFID, IDC_TICKER_UPDATE); }
+
+void CCounterPage::OnTickerTextFocusLost() { SendMessage(DM_SETDEFID, IDC_START); }
 
 void CCounterPage::OnDestroy() {
   // The repeater reaches this page and its counter: it goes first.

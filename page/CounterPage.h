@@ -30,6 +30,8 @@ public:
   BOOL OnKillActive() override;
   // Enter in the ticker text updates the ticker; in a time box it starts.
   void OnEnterKey(HWND control) override;
+  void OnTickerTextFocus();
+  void OnTickerTextFocusLost();
 
   void OnStart();
   void OnFlash();

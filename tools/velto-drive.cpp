@@ -2,6 +2,7 @@
 // the screenshot script and the installer test. Each argument is one step:
 //   page:N      select tab N (0 is Setup)
 //   start:N     select tab N and press Start (likewise pause:N, flash:N)
+//   ticker:N    select tab N and put the focus into its ticker text
 //   wait:MS     let the program run for MS milliseconds
 //   rect        print the control sheet's rectangle and the active page's
 //               right edge in screen pixels: "left top right bottom pageRight"
@@ -64,6 +65,11 @@ int main(int argc, char** argv) {
       done = Press(sheet, number, IDC_PAUSE);
     } else if (verb == "flash") {
       done = Press(sheet, number, IDC_FLASH);
+    } else if (verb == "ticker") {
+      HWND page = SelectPage(sheet, number);
+      HWND box = page ? ::GetDlgItem(page, IDC_TICKER_TEXT) : nullptr;
+      if (box) ::SendMessageA(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
+      done = box != nullptr;
     } else if (verb == "wait") {
       ::Sleep(static_cast<DWORD>(number));
     } else if (verb == "rect") {

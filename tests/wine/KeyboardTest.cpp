@@ -140,6 +140,7 @@ TEST_F(KeyboardTest, EnterInTheTickerTextUpdatesTheTickerAndTheCounterKeepsCount
   ASSERT_EQ(counted, 4);
   SetText(page, IDC_TICKER_TEXT, "Last call for questions");
   ::SetFocus(::GetDlgItem(page, IDC_TICKER_TEXT));
+  EXPECT_EQ(LOWORD(::SendMessageA(page, DM_GETDEFID, 0, 0)), IDC_TICKER_UPDATE) << "the border must show what Enter does";
   Press(VK_RETURN);
   EXPECT_TRUE(Counter(0).Started);
   EXPECT_EQ(Counter(0).Elapsed.GetTotalSeconds(), counted) << "Enter in the ticker text restarted the counter";
@@ -160,6 +161,9 @@ TEST_F(KeyboardTest, EnterOnACheckBoxARadioOrTheTabRowDoesNothing) {
   ::SetFocus(VeltoApp().Sheet->GetTabControl());
   Press(VK_RETURN);
   EXPECT_EQ(ActiveIndex(), 1);
+  ::SetFocus(::GetDlgItem(page, IDC_TICKER_TEXT));
+  ::SetFocus(::GetDlgItem(page, IDC_TOTAL_MINUTES));
+  EXPECT_EQ(LOWORD(::SendMessageA(page, DM_GETDEFID, 0, 0)), IDC_START);
   EXPECT_FALSE(Counter(0).Started) << "Enter away from the time boxes must not start";
   EXPECT_FALSE(Counter(0).Flashing);
   EXPECT_FALSE(Counter(0).Paused);
