@@ -4,6 +4,7 @@ set(VELTO_PORTABLE_SOURCES
   framework/String.cpp
   framework/Time.cpp
   framework/Clock.cpp
+  framework/Power.cpp
   framework/Profile.cpp
   counter/Counter.cpp
   counter/DisplayText.cpp
@@ -17,6 +18,7 @@ set(VELTO_PORTABLE_SOURCES
 # Sources that talk to Win32 (product build only).
 set(VELTO_WINDOWS_SOURCES
   framework/SystemClockWin32.cpp
+  framework/SystemPowerWin32.cpp
   framework/WinApp.cpp
   framework/RegKey.cpp
   framework/Wnd.cpp

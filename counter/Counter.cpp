@@ -2,7 +2,26 @@
 
 #include "device/ExpanderOutput.h"
 #include "framework/Clock.h"
+#include "framework/Power.h"
 #include "framework/Profile.h"
+
+namespace {
+
+constexpr DWORD SecondMs = 1000;
+constexpr DWORD FlashPhaseMs = 300;
+
+// How many steps of a grid of period ms are due at now, and the deadline
+// moved past them. The distance is a signed 32-bit one, so it stays right
+// across the wrap of the tick count.
+int64_t TakeDueSteps(DWORD now, DWORD& deadline, DWORD period) {
+  if (!IsDue(now, deadline)) return 0;
+  const DWORD late = now - deadline;
+  const DWORD steps = late / period + 1;
+  deadline += steps * period;
+  return steps;
+}
+
+}  // namespace
 
 CString CounterSectionName(int nIndex) {
   CString name;
@@ -21,6 +40,7 @@ CCounter::CCounter(int nIndex)
       TickerColour(RGB(255, 255, 255)) {}
 
 CCounter::~CCounter() {
+  if (HoldsDisplaysOn) AfxReleaseDisplaysOn();
   Window.DestroyWindow();
 }
 
@@ -54,45 +74,89 @@ void CCounter::Start(int nTotalSecs, int nType, int nFormat, int nOrangeSecs, in
   UpdateHardware();
   EnsureDisplay();
   Repaint();
+  FollowRunState();
 }
 
 void CCounter::Tick() {
-  Clock& clock = AfxGetClock();
+  if (CatchUp()) UpdateHardware();
+}
 
-  if (IsDue(clock.GetTickCount(), NextFlashTick)) {
-    if (Flashing) {
-      FlashVisible = !FlashVisible;
-      Repaint();
-      UpdateHardware();
-    }
-    NextFlashTick += 300;
+bool CCounter::CatchUp() {
+  Clock& clock = AfxGetClock();
+  bool changed = false;
+
+  // An odd number of due phases leaves the other phase showing; an even
+  // number, the same one: at most one toggle however long the wait was.
+  const int64_t phases = TakeDueSteps(clock.GetTickCount(), NextFlashTick, FlashPhaseMs);
+  if (Flashing && phases % 2 == 1) {
+    FlashVisible = !FlashVisible;
+    changed = true;
   }
 
   if (IsRealTime(Type) && !Paused) {
     const CTime now(clock.Time64());
-    if (now.GetSecond() != ShownTime.GetSecond()) {
+    const int second = now.GetSecond();
+    // The same seconds field a whole number of minutes later (after a hold)
+    // is another second too; without local time both sides read -1 and
+    // nothing changes.
+    if (second != ShownTime.GetSecond() || (second >= 0 && now.GetTime() != ShownTime.GetTime())) {
       ShownTime = now;
-      Repaint();
-      UpdateHardware();
+      changed = true;
     }
   }
 
-  if (IsDue(clock.GetTickCount(), NextSecondTick)) {
-    if (!Paused && !IsRealTime(Type)) {
-      if (Continuous && Type == DownToZero && Elapsed >= TotalTime) {
-        Elapsed = CTimeSpan(0);
-        Repaint();
-        UpdateHardware();
-      } else if (Elapsed >= TotalTime && Type == DownToZero) {
-        // Finished: rests on 00:00 without repainting.
-      } else {
-        Elapsed += CTimeSpan(1);
-        Repaint();
-        UpdateHardware();
-      }
-    }
-    NextSecondTick += 1000;
+  // A paused counter's grid moves on all the same, so no burst follows a pause.
+  const int64_t seconds = TakeDueSteps(clock.GetTickCount(), NextSecondTick, SecondMs);
+  if (seconds > 0 && !Paused && !IsRealTime(Type) && CountSeconds(seconds)) changed = true;
+
+  FollowRunState();
+  if (changed) Repaint();
+  return changed;
+}
+
+bool CCounter::CountSeconds(int64_t nSeconds) {
+  const int64_t total = TotalTime.GetTotalSeconds();
+  int64_t elapsed = Elapsed.GetTotalSeconds();
+  if (Type != DownToZero) {
+    Elapsed = CTimeSpan(elapsed + nSeconds);
+    return true;
   }
+  if (elapsed < total) {
+    // Counting towards 00:00.
+    const int64_t left = total - elapsed;
+    if (nSeconds <= left) {
+      Elapsed = CTimeSpan(elapsed + nSeconds);
+      return true;
+    }
+    elapsed = total;
+    nSeconds -= left;
+    if (!Continuous) {
+      Elapsed = CTimeSpan(elapsed);
+      return true;
+    }
+  } else if (!Continuous) {
+    return false;  // finished: rests on 00:00 without repainting
+  }
+  // At or past 00:00 with auto restart: the first second restarts at 0, and
+  // from there the counter runs through the TotalTime + 1 states 0 .. TotalTime.
+  const int64_t afterRestart = nSeconds - 1;
+  Elapsed = CTimeSpan(total > 0 ? afterRestart % (total + 1) : 0);
+  return true;
+}
+
+bool CCounter::IsRunning() const {
+  if (!Started) return false;
+  return !(Type == DownToZero && !Continuous && Elapsed >= TotalTime);
+}
+
+void CCounter::FollowRunState() {
+  const bool running = IsRunning();
+  if (running == HoldsDisplaysOn) return;
+  HoldsDisplaysOn = running;
+  if (running)
+    AfxHoldDisplaysOn();
+  else
+    AfxReleaseDisplaysOn();
 }
 
 void CCounter::SetTicker(const CString& strText) {

@@ -26,7 +26,18 @@ public:
   // Reads the counter's name and creates, places and shows its display window.
   void CreateDisplay();
   // One step of timekeeping; driven by the display window's 30 ms timer.
+  // Whatever fell due since the last step is applied at once, then shown
+  // with one repaint and one report.
   void Tick();
+  // Brings the counter up to the present: applies every flash phase and
+  // counted second that has fallen due, exactly as stepping through them one
+  // by one would, and asks for one repaint if what it shows changed (true
+  // then). Sends no report. The page calls it before a press acts on the
+  // counter, so that the press acts on the true time.
+  bool CatchUp();
+  // Started and not finished (a count-down to 00:00 without auto restart
+  // that has reached 00:00 is finished), paused or not.
+  bool IsRunning() const;
   // Restarts the counter from zero with the page's values.
   void Start(int nTotalSecs, int nType, int nFormat, int nOrangeSecs, int nRedSecs);
   void SetTicker(const CString& strText);
@@ -73,4 +84,10 @@ public:
 private:
   void Repaint() { Window.Invalidate(TRUE); }
   void EnsureDisplay();
+  // Counts nSeconds due seconds in one go; true when any of them repaints.
+  bool CountSeconds(int64_t nSeconds);
+  // Tells the power settings when this counter starts or stops running.
+  void FollowRunState();
+
+  bool HoldsDisplaysOn = false;
 };

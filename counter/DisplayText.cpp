@@ -55,11 +55,10 @@ CString CCounter::FormatDeviceText(CTimeSpan v, bool& bNegative) const {
   if (layout == Auto) layout = hours > 0 ? HourMin : MinSec;
   if (layout != MinSec && layout != HourMin) return CString("00:00");
 
-  // The unit has two digits per group. From 100 minutes on, minutes and
-  // seconds no longer fit and the unit shows hours and minutes instead; from
-  // 100 hours on nothing fits and it shows its largest time, 99:59.
-  if (layout == MinSec && minutes > 99) layout = HourMin;
-  if (layout == HourMin && hours > 99) return CString("99:59");
+  // The unit has two digits per group. A time that does not fit shows as the
+  // largest it can show, 99:59, until it fits again: the other layout would
+  // read as a much shorter time (120 minutes as "02:00").
+  if ((layout == MinSec && minutes > 99) || (layout == HourMin && hours > 99)) return CString("99:59");
 
   CString text;
   if (layout == MinSec)

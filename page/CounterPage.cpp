@@ -250,6 +250,7 @@ void CCounterPage::ApplyOnTop(bool onTop) {
 }
 
 void CCounterPage::OnStart() {
+  Counter->CatchUp();
   const int type = CheckedType();
   SaveSettings();
   Counter->Start(TotalFromBoxes(), type, Format, OrangeFromBoxes(), RedFromBoxes());
@@ -272,6 +273,7 @@ void CCounterPage::OnStart() {
 }
 
 void CCounterPage::OnFlash() {
+  if (Counter->CatchUp()) Counter->UpdateHardware();
   Counter->Flashing = !Counter->Flashing;
   if (!Counter->Window.HasWindow()) Counter->CreateDisplay();
   RepaintDisplay();
@@ -279,6 +281,9 @@ void CCounterPage::OnFlash() {
 }
 
 void CCounterPage::OnPause() {
+  // A press after the thread was held up acts on the true time, not on
+  // the last time the display's timer got to show.
+  Counter->CatchUp();
   Counter->Paused = !Counter->Paused;
   if (!Counter->Paused && !Counter->Window.HasWindow()) Counter->CreateDisplay();
   RepaintDisplay();

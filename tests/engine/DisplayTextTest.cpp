@@ -34,36 +34,37 @@ TEST_P(WorkedExample, TextColourAndDeviceText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, WorkedExample,
-    ::testing::Values(Example{DownToZero, Auto, 70, 0, 30, 10, "01:10", Normal, "01:10", false},
-                      Example{DownToZero, Auto, 70, 40, 30, 10, "00:30", Normal, "00:30", false},
-                      Example{DownToZero, Auto, 70, 41, 30, 10, "00:29", Orange, "00:29", false},
-                      Example{DownToZero, Auto, 70, 60, 30, 10, "00:10", Orange, "00:10", false},
-                      Example{DownToZero, Auto, 70, 61, 30, 10, "00:09", Red, "00:09", false},
-                      Example{DownToZero, Auto, 70, 70, 30, 10, "00:00", Red, "00:00", false},
-                      Example{DownToZero, Auto, 3725, 0, 300, 60, "01:02:05", Normal, "01:02", false},
-                      Example{DownToZero, MinSec, 3725, 0, 300, 60, "62:05", Normal, "62:05", false},
-                      Example{DownToZero, HourMin, 3725, 0, 300, 60, "01:02", Normal, "01:02", false},
-                      Example{DownToZero, HourMin, 3725, 3666, 300, 60, "00:00", Red, "00:00", false},
-                      Example{CountUp, Auto, 600, 59, 120, 60, "00:59", Normal, "00:59", false},
-                      Example{CountUp, Auto, 600, 3600, 120, 60, "01:00:00", Red, "01:00", false},
-                      Example{DownPastZero, Auto, 10, 15, 5, 3, "-00:05", Red, "00:05", true},
-                      Example{DownPastZero, Auto, 0, 3700, 0, 0, "-01:01:40", Red, "01:01", true},
-                      Example{DownPastZero, HourMin, 0, 59, 0, 0, "-00:00", Red, "00:00", true},
-                      // Edges: one hour exactly and one second less.
-                      Example{CountUp, Auto, 7200, 3600, 0, 0, "01:00:00", Normal, "01:00", false},
-                      Example{CountUp, Auto, 7200, 3599, 0, 0, "59:59", Normal, "59:59", false},
-                      // A threshold of 0 never turns red while time is left or exactly none.
-                      Example{DownToZero, Auto, 70, 70, 30, 0, "00:00", Orange, "00:00", false},
-                      Example{DownToZero, Auto, 70, 70, 0, 0, "00:00", Normal, "00:00", false},
-                      // Orange below red never shows orange.
-                      Example{DownToZero, Auto, 70, 55, 10, 30, "00:15", Red, "00:15", false},
-                      Example{DownToZero, Auto, 70, 45, 10, 30, "00:25", Red, "00:25", false},
-                      // Out-of-range type and format.
-                      Example{static_cast<CounterType>(7), Auto, 70, 0, 30, 10, "Err", Red, "00:00", false},
-                      Example{DownToZero, static_cast<DisplayFormat>(9), 3725, 0, 0, 0, "62:05", Normal, "00:00",
-                              false},
-                      Example{DownToZero, static_cast<DisplayFormat>(-1), 65, 0, 0, 0, "01:05", Normal, "00:00",
-                              false}));
+    ::testing::Values(
+        Example{DownToZero, Auto, 70, 0, 30, 10, "01:10", Normal, "01:10", false},
+        Example{DownToZero, Auto, 70, 40, 30, 10, "00:30", Normal, "00:30", false},
+        Example{DownToZero, Auto, 70, 41, 30, 10, "00:29", Orange, "00:29", false},
+        Example{DownToZero, Auto, 70, 60, 30, 10, "00:10", Orange, "00:10", false},
+        Example{DownToZero, Auto, 70, 61, 30, 10, "00:09", Red, "00:09", false},
+        Example{DownToZero, Auto, 70, 70, 30, 10, "00:00", Red, "00:00", false},
+        Example{DownToZero, Auto, 3725, 0, 300, 60, "01:02:05", Normal, "01:02", false},
+        Example{DownToZero, MinSec, 3725, 0, 300, 60, "62:05", Normal, "62:05", false},
+        Example{DownToZero, HourMin, 3725, 0, 300, 60, "01:02", Normal, "01:02", false},
+        Example{DownToZero, HourMin, 3725, 3666, 300, 60, "00:00", Red, "00:00", false},
+        Example{CountUp, Auto, 600, 59, 120, 60, "00:59", Normal, "00:59", false},
+        Example{CountUp, Auto, 600, 3600, 120, 60, "01:00:00", Red, "01:00", false},
+        // The unit cannot show 100 minutes as minutes and seconds.
+        Example{CountUp, MinSec, 600, 6000, 120, 60, "100:00", Red, "99:59", false},
+        Example{DownPastZero, Auto, 10, 15, 5, 3, "-00:05", Red, "00:05", true},
+        Example{DownPastZero, Auto, 0, 3700, 0, 0, "-01:01:40", Red, "01:01", true},
+        Example{DownPastZero, HourMin, 0, 59, 0, 0, "-00:00", Red, "00:00", true},
+        // Edges: one hour exactly and one second less.
+        Example{CountUp, Auto, 7200, 3600, 0, 0, "01:00:00", Normal, "01:00", false},
+        Example{CountUp, Auto, 7200, 3599, 0, 0, "59:59", Normal, "59:59", false},
+        // A threshold of 0 never turns red while time is left or exactly none.
+        Example{DownToZero, Auto, 70, 70, 30, 0, "00:00", Orange, "00:00", false},
+        Example{DownToZero, Auto, 70, 70, 0, 0, "00:00", Normal, "00:00", false},
+        // Orange below red never shows orange.
+        Example{DownToZero, Auto, 70, 55, 10, 30, "00:15", Red, "00:15", false},
+        Example{DownToZero, Auto, 70, 45, 10, 30, "00:25", Red, "00:25", false},
+        // Out-of-range type and format.
+        Example{static_cast<CounterType>(7), Auto, 70, 0, 30, 10, "Err", Red, "00:00", false},
+        Example{DownToZero, static_cast<DisplayFormat>(9), 3725, 0, 0, 0, "62:05", Normal, "00:00", false},
+        Example{DownToZero, static_cast<DisplayFormat>(-1), 65, 0, 0, 0, "01:05", Normal, "00:00", false}));
 
 TEST(DisplayText, MinuteAndHourFieldsAreMinimumWidths) {
   CounterHarness h;
@@ -141,27 +142,42 @@ TEST(DisplayText, RealTimeTextsFollowLocalTimeAndIgnoreFormat) {
   EXPECT_EQ(h.Text(), "01:30:00") << "shown in local time, not UTC";
 }
 
-TEST(DeviceText, TimesTooLongForTwoDigitGroupsStayReadable) {
+TEST(DeviceText, TimesTooLongForTwoDigitGroupsShowTheLargestUntilTheyFit) {
   CounterHarness h;
-  bool negative = false;
-  // 100 minutes and more in MM:SS: hours and minutes instead.
-  h.Counter.Start(6000, DownToZero, MinSec, 0, 0);
-  EXPECT_EQ(h.Text(), "100:00");
-  EXPECT_EQ(h.Counter.GetDeviceText(negative), "01:40");
-  h.Counter.Start(5999, DownToZero, MinSec, 0, 0);
-  EXPECT_EQ(h.Counter.GetDeviceText(negative), "99:59");
-  // 100 hours and more: the largest time the unit can show.
-  h.Counter.Start(100 * 3600, DownToZero, HourMin, 0, 0);
-  EXPECT_EQ(h.Counter.GetDeviceText(negative), "99:59");
-  h.Counter.Start(100 * 3600, DownToZero, Auto, 0, 0);
-  EXPECT_EQ(h.Counter.GetDeviceText(negative), "99:59");
-  h.Counter.Start(99 * 3600 + 59 * 60, DownToZero, Auto, 0, 0);
-  EXPECT_EQ(h.Counter.GetDeviceText(negative), "99:59");
-  // Negative long values keep their sign flag.
-  h.Counter.Start(0, DownPastZero, MinSec, 0, 0);
-  h.Counter.Elapsed = CTimeSpan(7200);
-  EXPECT_EQ(h.Counter.GetDeviceText(negative), "02:00");
-  EXPECT_TRUE(negative);
+  const struct {
+    CounterType Type;
+    DisplayFormat Format;
+    int Total, Elapsed;
+    const char* Device;
+    bool Negative;
+  } cases[] = {
+      // A 120-minute count-down must not read as two minutes.
+      {DownToZero, MinSec, 7200, 0, "99:59", false},
+      {DownToZero, MinSec, 6000, 0, "99:59", false},
+      {DownToZero, MinSec, 6000, 1, "99:59", false},
+      {DownToZero, MinSec, 6000, 60, "99:00", false},
+      {CountUp, MinSec, 0, 5999, "99:59", false},
+      {DownPastZero, MinSec, 0, 7200, "99:59", true},
+      {DownPastZero, MinSec, 0, 5999, "99:59", true},
+      {DownPastZero, MinSec, 0, 5940, "99:00", true},
+      // 100 hours and more, as hours and minutes or by Auto.
+      {DownToZero, HourMin, 100 * 3600, 0, "99:59", false},
+      {DownToZero, HourMin, 100 * 3600, 60, "99:59", false},
+      {DownToZero, HourMin, 100 * 3600, 61, "99:58", false},
+      {DownToZero, Auto, 250 * 3600, 0, "99:59", false},
+      {DownToZero, Auto, 99 * 3600 + 59 * 60, 0, "99:59", false},
+      {DownPastZero, HourMin, 0, 100 * 3600, "99:59", true},
+      // Auto shows hours and minutes from one hour on: 120 minutes fit.
+      {DownToZero, Auto, 7200, 0, "02:00", false},
+  };
+  for (const auto& c : cases) {
+    h.Counter.Start(c.Total, c.Type, c.Format, 0, 0);
+    h.Counter.Elapsed = CTimeSpan(c.Elapsed);
+    bool negative = !c.Negative;
+    EXPECT_EQ(h.Counter.GetDeviceText(negative), c.Device)
+        << "type " << c.Type << " format " << c.Format << " total " << c.Total << " elapsed " << c.Elapsed;
+    EXPECT_EQ(negative, c.Negative);
+  }
 }
 
 TEST(SectionName, IsCounterAndTheNumber) {

@@ -112,16 +112,17 @@ INSTANTIATE_TEST_SUITE_P(
         ReportExample{DownPastZero, Auto, 10, 15, 5, 3, "00 03 0A 50 02 00 00 00 00", "-0:05", "red"},
         ReportExample{DownPastZero, Auto, 0, 3700, 0, 0, "00 03 1A 10 02 00 00 00 00", "-1:01", "red"},
         ReportExample{DownToZero, Auto, 3725, 0, 300, 60, "00 03 10 20 01 00 00 00 00", "01:02", "normal"},
-        // Device texts that would need three digits: hours and minutes from
-        // 100 minutes on, the largest time from 100 hours on.
+        // Device texts that would need three digits: the largest time the
+        // unit shows, from 100 minutes on in MM:SS and 100 hours in HH:MM.
         ReportExample{CountUp, MinSec, 0, 5999, 0, 0, "00 03 99 95 02 00 00 00 00", "99:59", "red"},
-        ReportExample{CountUp, MinSec, 0, 6000, 0, 0, "00 03 10 04 02 00 00 00 00", "01:40", "red"},
+        ReportExample{CountUp, MinSec, 0, 6000, 0, 0, "00 03 99 95 02 00 00 00 00", "99:59", "red"},
+        ReportExample{DownToZero, MinSec, 7200, 0, 0, 0, "00 03 99 95 01 00 00 00 00", "99:59", "normal"},
         ReportExample{CountUp, MinSec, 0, 100 * 3600 + 60, 0, 0, "00 03 99 95 02 00 00 00 00", "99:59", "red"},
         ReportExample{DownToZero, HourMin, 100 * 3600, 0, 0, 0, "00 03 99 95 01 00 00 00 00", "99:59", "normal"},
         ReportExample{DownToZero, HourMin, 99 * 3600 + 59 * 60, 0, 0, 0, "00 03 99 95 01 00 00 00 00", "99:59",
                       "normal"},
         ReportExample{DownToZero, Auto, 250 * 3600, 0, 0, 0, "00 03 99 95 01 00 00 00 00", "99:59", "normal"},
-        ReportExample{DownPastZero, MinSec, 0, 6000, 0, 0, "00 03 1A 04 02 00 00 00 00", "-1:40", "red"},
+        ReportExample{DownPastZero, MinSec, 0, 6000, 0, 0, "00 03 99 95 02 00 00 00 00", "99:59", "red"},
         ReportExample{DownPastZero, HourMin, 0, 100 * 3600, 0, 0, "00 03 99 95 02 00 00 00 00", "99:59", "red"}));
 
 TEST_F(Expander, NegativeMinutesShowTheSignOnlyBelowTenMinutes) {
@@ -215,7 +216,7 @@ TEST_F(Expander, FlashingOwnerAlternatesItsColourWithDark) {
   H.Counter.Flashing = true;
   Drive(H.Counter);
   Sim.Shown.clear();
-  for (int phase = 0; phase < 6; ++phase) Step(H.Counter, 300);
+  for (int tick = 0; tick < 59; ++tick) Step(H.Counter, 30);  // six phases: 0, 300, ... 1500 ms
   ASSERT_GE(Sim.Shown.size(), 6u);
   // The counted second in between repeats the phase's colour.
   std::string colours;

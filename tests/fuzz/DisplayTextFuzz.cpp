@@ -21,9 +21,7 @@ T Take(const uint8_t*& data, size_t& size) {
   return value;
 }
 
-bool IsDigit(char ch) {
-  return ch >= '0' && ch <= '9';
-}
+bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
 
 }  // namespace
 
@@ -56,6 +54,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (device.GetLength() != 5 || device.GetAt(2) != ':') std::abort();
     for (int i : {0, 1, 3, 4})
       if (!IsDigit(device.GetAt(i))) std::abort();
+  }
+
+  // A time too long for two digits per group shows as the largest the unit can.
+  if (counter.Type == DownToZero || counter.Type == DownPastZero || counter.Type == CountUp) {
+    const int64_t value = counter.Type == CountUp ? counter.Elapsed.GetTotalSeconds()
+                                                  : (counter.TotalTime - counter.Elapsed).GetTotalSeconds();
+    const int64_t magnitude = value < 0 ? -value : value;
+    const bool tooLong = (counter.Format == MinSec && magnitude >= 6000) ||
+                         ((counter.Format == HourMin || counter.Format == Auto) && magnitude >= 360000);
+    if (tooLong && device != "99:59") std::abort();
+    if (negative != (value < 0)) std::abort();
   }
 
   ExpanderOutput output;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <vector>
+
 #include "counter/Counter.h"
+#include "framework/Power.h"
 #include "support/ManualClock.h"
 #include "support/MemoryProfile.h"
 
@@ -25,6 +28,38 @@ inline bool TakeRepaint(CCounterWindow& window) {
   return pending;
 #endif
 }
+
+// How many repaints the counter asked for since the last call. Natively the
+// stand-in counts every request; a real window merges them into one pending
+// update, so under Wine the answer is 0 or 1.
+inline int TakeRepaints(CCounterWindow& window) {
+#ifdef _WIN32
+  return TakeRepaint(window) ? 1 : 0;
+#else
+  const int requests = window.Invalidations;
+  window.Invalidations = 0;
+  return requests;
+#endif
+}
+
+// Records what the program asks of the system's power management, in place
+// of the system, for its lifetime.
+class RecordedPowerSettings final : public PowerSettings {
+public:
+  RecordedPowerSettings() { AfxSetPowerSettings(this); }
+  ~RecordedPowerSettings() override { AfxSetPowerSettings(nullptr); }
+  RecordedPowerSettings(const RecordedPowerSettings&) = delete;
+  RecordedPowerSettings& operator=(const RecordedPowerSettings&) = delete;
+
+  EXECUTION_STATE SetThreadExecutionState(EXECUTION_STATE flags) override {
+    Calls.push_back(flags);
+    return ES_CONTINUOUS;
+  }
+
+  static constexpr EXECUTION_STATE KeepOn = ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED;
+  static constexpr EXECUTION_STATE Usual = ES_CONTINUOUS;
+  std::vector<EXECUTION_STATE> Calls;
+};
 
 // A counter with a hand-driven clock, an in-memory settings store and its
 // display created, as the control sheet leaves it.

@@ -28,6 +28,20 @@ public:
     WallMs %= 1000;
   }
 
+  // All the clocks' readings, to go back to.
+  struct Reading {
+    DWORD Ticks, MultimediaTime;
+    int64_t Wall;
+    DWORD WallMs;
+  };
+  Reading Snapshot() const { return {Ticks, MultimediaTime, Wall, WallMs}; }
+  void Restore(const Reading& reading) {
+    Ticks = reading.Ticks;
+    MultimediaTime = reading.MultimediaTime;
+    Wall = reading.Wall;
+    WallMs = reading.WallMs;
+  }
+
   DWORD Ticks = 0;
   DWORD MultimediaTime = 0;
   int64_t Wall = 0;

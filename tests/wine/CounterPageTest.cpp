@@ -1,6 +1,7 @@
 #include <climits>
 
 #include "resources/resource.h"
+#include "support/CounterHarness.h"
 #include "support/SheetHarness.h"
 
 namespace {
@@ -165,6 +166,36 @@ TEST_F(CounterPageTest, PauseShowsTheFrozenTimeAndContinueResumes) {
   PumpMessages(2300);
   EXPECT_GE(Counter(0).Elapsed.GetTotalSeconds(), 1);
   EXPECT_EQ(Text(page, IDC_PAUSE), "&Pause");
+}
+
+TEST_F(CounterPageTest, PressesAfterTheThreadWasHeldUpActOnTheTrueTime) {
+  ManualClock clock;
+  RecordedPowerSettings power;
+  StartProgram();
+  HWND page = ShowPage(1);
+  SetText(page, IDC_TOTAL_MINUTES, "5");
+  SetText(page, IDC_TOTAL_SECONDS, "0");
+  Click(page, IDC_START);
+  EXPECT_EQ(power.Calls, std::vector<EXECUTION_STATE>{RecordedPowerSettings::KeepOn});
+
+  clock.Advance(60500);  // no timer runs meanwhile
+  Click(page, IDC_PAUSE);
+  EXPECT_EQ(Counter(0).GetDisplayText(), "04:00") << "the pause freezes the time of the press";
+  clock.Advance(30000);
+  PumpMessages(100);
+  EXPECT_EQ(Counter(0).GetDisplayText(), "04:00");
+  Click(page, IDC_PAUSE);
+  clock.Advance(10000);
+  Click(page, IDC_FLASH);
+  EXPECT_EQ(Counter(0).GetDisplayText(), "03:50");
+  clock.Advance(2000);
+  Click(page, IDC_START);
+  EXPECT_EQ(Counter(0).GetDisplayText(), "05:00");
+
+  VeltoApp().Sheet->DestroyWindow();
+  PumpMessages(50);
+  EXPECT_EQ(power.Calls, (std::vector<EXECUTION_STATE>{RecordedPowerSettings::KeepOn, RecordedPowerSettings::Usual}))
+      << "given back when the program closes";
 }
 
 TEST_F(CounterPageTest, FlashTogglesItsCaption) {

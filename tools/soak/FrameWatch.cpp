@@ -27,13 +27,15 @@ int64_t FrameWatch::Now() const {
 }
 
 void FrameWatch::Calibrate() {
-  // The moment the tick count moves on is the start of its millisecond.
-  const DWORD start = ::GetTickCount();
+  // The moment the tick count moves on is the start of its millisecond. The
+  // tick count is the program's, which the soak moves forward in its holds.
+  Clock& clock = AfxGetClock();
+  const DWORD start = clock.GetTickCount();
   DWORD tick = start;
   int64_t counter = Now();
   while (tick == start) {
     counter = Now();
-    tick = ::GetTickCount();
+    tick = clock.GetTickCount();
   }
   CalibrationTick = tick;
   CalibrationCounter = counter;
@@ -99,11 +101,21 @@ void FrameWatch::TimerEnd(CCounterWindow& window) {
       // once; the seconds in between were never on the screen.
       if (shown - slot->ShownBefore > 1) slot->SkippedSeconds += shown - slot->ShownBefore - 1;
     }
-  } else if (counter.Elapsed.GetTotalSeconds() != slot->ElapsedBefore) {
-    ++slot->Steps;
-    if (!slot->FramePending) {
-      slot->FramePending = true;
-      slot->PendingDeadline = FromTickCount(slot->DeadlineBefore);
+  } else {
+    // Seconds this tick counted: an auto-restarting count-down goes round,
+    // so its grid tells; the others move Elapsed by exactly that much.
+    const int64_t deadlines = static_cast<int32_t>(counter.NextSecondTick - slot->DeadlineBefore) / 1000;
+    const int64_t counted = counter.Type == DownToZero && counter.Continuous
+                                ? (counter.Paused ? 0 : deadlines)
+                                : counter.Elapsed.GetTotalSeconds() - slot->ElapsedBefore;
+    if (counted > 0) {
+      slot->Steps += counted;
+      if (counted > 1) {
+        ++CatchUps;  // its frame is late by the hold, not by the display
+      } else if (!slot->FramePending) {
+        slot->FramePending = true;
+        slot->PendingDeadline = FromTickCount(slot->DeadlineBefore);
+      }
     }
   }
   TimerHandler.Add(Ms(Now() - slot->LastTimerBegin));
@@ -119,8 +131,25 @@ void FrameWatch::PaintEnd(CCounterWindow& window) {
   if (Painting == &window) Paint.Add(Ms(now - PaintStart));
   Painting = nullptr;
   Slot* slot = FindSlot(window);
-  if (slot && slot->FramePending) {
+  if (!slot) return;
+  if (slot->FramePending) {
     slot->FramePending = false;
     Latency.Add(Ms(now - slot->PendingDeadline));
   }
+  const CCounter* counter = window.Counter;
+  if (!counter || !counter->Started || IsRealTimeType(counter->Type)) return;
+  const CString text = counter->GetDisplayText();
+  if (slot->ShownCount > 0 && text == slot->Shown) return;
+  // On the program's clock: a second shown just before a hold stood on the
+  // screen for the whole hold.
+  const DWORD tick = AfxGetClock().GetTickCount();
+  if (slot->ShownCount > 1) {
+    const double ms = static_cast<double>(static_cast<int32_t>(tick - slot->ShownSince));
+    OnScreen.Add(ms);
+    if (OnScreen.Count == 1 || ms < ShortestOnScreen) ShortestOnScreen = ms;
+    if (ms < ShortestSecondMs && ShortSeconds.size() < 20) ShortSeconds.push_back({&window, slot->Shown, ms});
+  }
+  slot->Shown = text;
+  slot->ShownSince = tick;
+  ++slot->ShownCount;
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "display/CounterWindow.h"
 #include "tools/soak/Histogram.h"
@@ -12,7 +13,9 @@
 // timer messages, and for every counted second the delay from its deadline
 // to the end of the copy of the frame that shows it. It also counts, per
 // window, the seconds the counter counted and the wall-clock seconds a
-// real-time counter showed, as its own timer saw them.
+// real-time counter showed, as its own timer saw them, and how long each
+// counted second stood on the screen, from the first frame that showed it to
+// the first that showed the next.
 class FrameWatch : public CDisplayObserver {
 public:
   static constexpr int MaxWindows = 32;
@@ -36,7 +39,21 @@ public:
     // A counted second waiting for its frame, and its deadline in QPC units.
     bool FramePending = false;
     int64_t PendingDeadline = 0;
+    // The counted time on the screen and since when (program tick); the
+    // first one shown after Start is not judged, since the Start's own work
+    // may hold its first frame back.
+    CString Shown;
+    DWORD ShownSince = 0;
+    int ShownCount = 0;
   };
+
+  // A counted second that stood on the screen for less than half a second.
+  struct ShortSecond {
+    CCounterWindow* Window;
+    CString Text;
+    double Ms;
+  };
+  static constexpr double ShortestSecondMs = 500.0;
 
   FrameWatch();
   ~FrameWatch() override;
@@ -55,6 +72,13 @@ public:
   void TimerEnd(CCounterWindow& window) override;
   void PaintBegin(CCounterWindow& window) override;
   void PaintEnd(CCounterWindow& window) override;
+
+  // Ticks that counted more than one second (after the thread was held up).
+  int64_t CatchUps = 0;
+  // How long counted seconds stood on the screen; the ones too short.
+  Histogram OnScreen{5000.0};
+  double ShortestOnScreen = 0.0;
+  std::vector<ShortSecond> ShortSeconds;
 
   Histogram TimerHandler{500.0};
   Histogram Paint{500.0};

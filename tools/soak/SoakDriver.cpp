@@ -10,6 +10,7 @@
 #include "counter/Counter.h"
 #include "framework/Clock.h"
 #include "resources/resource.h"
+#include "tools/soak/SoakClock.h"
 
 namespace {
 
@@ -30,15 +31,6 @@ bool ProgramHasRepeater() {
 
 bool IsRealTimeType(int type) { return type == RealTime24 || type == RealTime12; }
 
-// Wall-clock seconds since 1970 and the milliseconds into the current one.
-void WallClock(int64_t& seconds, int& ms) {
-  FILETIME file;
-  ::GetSystemTimeAsFileTime(&file);
-  const uint64_t units = (static_cast<uint64_t>(file.dwHighDateTime) << 32) | file.dwLowDateTime;
-  ms = static_cast<int>((units / 10000) % 1000);
-  seconds = static_cast<int64_t>(units / 10000000) - 11644473600LL;
-}
-
 const char* TypeName(int type) {
   switch (type) {
     case DownToZero:
@@ -58,8 +50,8 @@ double KiB(uint64_t bytes) { return static_cast<double>(bytes) / 1024.0; }
 
 }  // namespace
 
-SoakDriver::SoakDriver(const SoakOptions& options, std::vector<CounterPlan> plans)
-    : Options(options), Plans(std::move(plans)), Tracks(Plans.size()) {
+SoakDriver::SoakDriver(const SoakOptions& options, std::vector<CounterPlan> plans, SoakClock* clock)
+    : Options(options), ProgramClock(clock), Plans(std::move(plans)), Tracks(Plans.size()) {
   running = this;
   if (!Options.Bench || Options.Latency) CCounterWindow::Observer = &Watch;
 }
@@ -68,6 +60,24 @@ SoakDriver::~SoakDriver() {
   if (Timer) ::KillTimer(nullptr, Timer);
   if (running == this) running = nullptr;
   if (CCounterWindow::Observer == &Watch) CCounterWindow::Observer = nullptr;
+}
+
+DWORD SoakDriver::ProgramTick() const { return AfxGetClock().GetTickCount(); }
+
+// Wall-clock seconds since 1970 and the milliseconds into the current one,
+// on the program's wall clock.
+void SoakDriver::WallClock(int64_t& seconds, int& ms) const {
+  int64_t wallMs = 0;
+  if (ProgramClock) {
+    wallMs = ProgramClock->WallMs();
+  } else {
+    FILETIME file;
+    ::GetSystemTimeAsFileTime(&file);
+    const uint64_t units = (static_cast<uint64_t>(file.dwHighDateTime) << 32) | file.dwLowDateTime;
+    wallMs = static_cast<int64_t>(units / 10000) - 11644473600000LL;
+  }
+  seconds = wallMs / 1000;
+  ms = static_cast<int>(wallMs % 1000);
 }
 
 double SoakDriver::SinceBegin() const { return static_cast<double>(::GetTickCount() - BeganTick) / 1000.0; }
@@ -113,6 +123,9 @@ void CALLBACK SoakDriver::TimerProc(HWND, UINT, UINT_PTR, DWORD) {
 
 void SoakDriver::StartAll() {
   CVeltoSheet* sheet = VeltoApp().Sheet;
+  // Every counter starts at one instant of the program's clock, so that all
+  // second grids lie on one phase and a hold can end mid-second for all.
+  if (ProgramClock) ProgramClock->Freeze();
   for (std::size_t i = 0; i < Plans.size() && i < sheet->CounterPages.size(); ++i) {
     CCounter& counter = Counter(i);
     Watch.Watch(counter.Window);
@@ -128,6 +141,7 @@ void SoakDriver::StartAll() {
     if (Plans[i].Flash) Click(page, IDC_FLASH);
     if (Plans[i].Repeater) Click(page, IDC_SHOW_REPEATER);
   }
+  if (ProgramClock) ProgramClock->Thaw();
   Watch.Calibrate();
 }
 
@@ -137,15 +151,16 @@ void SoakDriver::Step() {
     StepBench(now);
     return;
   }
+  const DWORD tick = ProgramTick();
+  if (tick < LastTick && WrapCrossedAt < 0) WrapCrossedAt = SinceBegin();
+  LastTick = tick;
   switch (Current) {
     case Phase::Running:
       for (std::size_t i = 0; i < Plans.size(); ++i)
-        if (Plans[i].PauseCycle && IsDue(now, Tracks[i].NextToggle)) TogglePause(i, now);
-      if (Options.StallMs > 0 && !Stalled && IsDue(now, StallAt)) {
+        if (Plans[i].PauseCycle && IsDue(now, Tracks[i].NextToggle)) TogglePause(i, now, tick);
+      if (!Stalled && IsDue(now, StallAt)) {
         Stalled = true;
-        ::Sleep(static_cast<DWORD>(Options.StallMs));
-        std::printf("[%6.0f s] held the program's thread up for %d ms\n", SinceBegin(), Options.StallMs);
-        std::fflush(stdout);
+        HoldUp();
       }
       if (IsDue(now, EpochEnd)) {
         Current = Phase::Checking;
@@ -225,9 +240,40 @@ void SoakDriver::StepBench(DWORD now) {
   Close();
 }
 
-void SoakDriver::TogglePause(std::size_t i, DWORD now) {
+void SoakDriver::HoldUp() {
+  if (Options.StallMs > 0) {
+    ::Sleep(static_cast<DWORD>(Options.StallMs));
+    std::printf("[%6.0f s] held the program's thread up for %d ms\n", SinceBegin(), Options.StallMs);
+  }
+  if (ProgramClock && !Plans.empty()) {
+    // Several minutes pass on the program's clocks at once, ending a fifth of
+    // a second after a deadline of the (common) second grid: a hold that
+    // ended just before a deadline would leave its first second on the
+    // screen briefly by the grid's own rule.
+    const DWORD before = ProgramTick();
+    const int64_t hold = static_cast<int64_t>(Options.HoldSeconds * 1000.0);
+    const DWORD deadline = Counter(0).NextSecondTick;
+    int64_t align = static_cast<int32_t>(deadline + 200 - before - static_cast<DWORD>(hold)) % 1000;
+    if (align < 0) align += 1000;
+    ProgramClock->Hold(hold + align);
+    const DWORD after = ProgramTick();
+    if (after < before && WrapCrossedAt < 0) {
+      WrapCrossedAt = SinceBegin();
+      WrapCrossedInHold = true;
+    }
+    LastTick = after;
+    ++Holds;
+    HeldMs += hold + align;
+    Watch.Calibrate();
+    std::printf("[%6.0f s] held the program's clocks up for %.3f s\n", SinceBegin(),
+                static_cast<double>(hold + align) / 1000.0);
+  }
+  std::fflush(stdout);
+}
+
+void SoakDriver::TogglePause(std::size_t i, DWORD now, DWORD tick) {
   CCounter& counter = Counter(i);
-  const int32_t ahead = static_cast<int32_t>(counter.NextSecondTick - now);
+  const int32_t ahead = static_cast<int32_t>(counter.NextSecondTick - tick);
   if (ahead < ToggleEarliestMs || ahead > ToggleLatestMs) return;
   Track& track = Tracks[i];
   HWND page = ShowPage(static_cast<int>(i) + 1);
@@ -248,11 +294,12 @@ void SoakDriver::TogglePause(std::size_t i, DWORD now) {
 
 bool SoakDriver::AllChecked() {
   const DWORD now = ::GetTickCount();
+  const DWORD tick = ProgramTick();
   bool all = true;
   for (std::size_t i = 0; i < Plans.size(); ++i) {
     Track& track = Tracks[i];
     if (track.Checked) continue;
-    if (TryCheck(i, now)) {
+    if (TryCheck(i, tick)) {
       track.Checked = true;
     } else if (now - CheckStarted > CheckPatienceMs) {
       track.Checked = true;
@@ -267,7 +314,7 @@ bool SoakDriver::AllChecked() {
   return all;
 }
 
-bool SoakDriver::TryCheck(std::size_t i, DWORD now) {
+bool SoakDriver::TryCheck(std::size_t i, DWORD tick) {
   CCounter& counter = Counter(i);
   const CounterPlan& plan = Plans[i];
   Track& track = Tracks[i];
@@ -305,10 +352,10 @@ bool SoakDriver::TryCheck(std::size_t i, DWORD now) {
     track.Skipped += skipped;
     steps = moved;
   } else {
-    const int32_t ahead = static_cast<int32_t>(counter.NextSecondTick - now);
+    const int32_t ahead = static_cast<int32_t>(counter.NextSecondTick - tick);
     if (ahead < CheckMarginMs || ahead > 1000 - CheckMarginMs) return false;
-    // Deadlines the tick count has passed since Start, by the grid alone.
-    const int64_t passed = static_cast<int32_t>(now - track.Origin) / 1000;
+    // Deadlines the program's tick count has passed since Start, by the grid alone.
+    const int64_t passed = static_cast<int32_t>(tick - track.Origin) / 1000;
     int64_t paused = track.PausedDeadlines;
     if (counter.Paused) paused += static_cast<int32_t>(counter.NextSecondTick - track.PauseGrid) / 1000;
     expected = passed - paused;
@@ -376,7 +423,15 @@ void SoakDriver::PrintSnapshot(const char* label, const ProcessCounters& c) cons
 }
 
 void SoakDriver::Snapshot(const char* label) {
+  // Counting the process's resources holds the thread up for most of a
+  // second under Wine. That is the soak's work, not the program's: the
+  // program's clocks stand still meanwhile.
+  if (ProgramClock) ProgramClock->Freeze();
   const ProcessCounters counters = ProcessCounters::Take();
+  if (ProgramClock) {
+    ProgramClock->Thaw();
+    Watch.Calibrate();
+  }
   PrintSnapshot(label, counters);
   if (std::strcmp(label, "start") == 0) {
     AtStart = counters;
@@ -458,6 +513,30 @@ int SoakDriver::Finish() {
   std::printf("  deadline to frame:    %llu seconds, median %.1f ms, p99 %.1f ms, longest %.1f ms\n",
               static_cast<unsigned long long>(Watch.Latency.Count), Watch.Latency.Quantile(0.5),
               Watch.Latency.Quantile(0.99), Watch.Latency.Max);
+
+  std::printf("\nHolds and the tick count's wrap:\n");
+  std::printf("  %d holds of the program's clocks, %.1f minutes in all; %lld ticks counted more than one second\n",
+              Holds, static_cast<double>(HeldMs) / 60000.0, static_cast<long long>(Watch.CatchUps));
+  if (WrapCrossedAt >= 0) {
+    std::printf("  the tick count crossed 2^32 at %.0f s%s\n", WrapCrossedAt, WrapCrossedInHold ? ", in a hold" : "");
+  } else {
+    std::printf("  the tick count did not cross 2^32\n");
+    if (Options.Seconds >= SoakClock::BeforeWrapMs / 1000.0) {
+      Failures.push_back("the tick count never crossed its wrap");
+      Failed = true;
+    }
+  }
+  std::printf(
+      "  counted seconds on the screen: %llu, shortest %.0f ms, median %.0f ms (the first after each Start "
+      "not judged)\n",
+      static_cast<unsigned long long>(Watch.OnScreen.Count), Watch.ShortestOnScreen, Watch.OnScreen.Quantile(0.5));
+  for (const FrameWatch::ShortSecond& shown : Watch.ShortSeconds) {
+    char text[200];
+    std::snprintf(text, sizeof text, "a counted second (%s) stood on the screen for only %.0f ms",
+                  shown.Text.GetString(), shown.Ms);
+    Failures.push_back(text);
+    Failed = true;
+  }
 
   if (Failures.empty()) {
     std::printf("\nsoak: PASSED\n");

@@ -11,6 +11,7 @@
 #include "tools/soak/SoakPlan.h"
 
 class CCounter;
+class SoakClock;
 
 // Drives the running program as an operator would, only through its
 // controls (page selection, button clicks) and the Setup page's rebuild,
@@ -19,7 +20,8 @@ class CCounter;
 // the process's resources across rebuilds.
 class SoakDriver {
 public:
-  SoakDriver(const SoakOptions& options, std::vector<CounterPlan> plans);
+  // clock: the program's clocks, which the driver holds up; none in bench mode.
+  SoakDriver(const SoakOptions& options, std::vector<CounterPlan> plans, SoakClock* clock);
   ~SoakDriver();
 
   // Starts every counter and the driving timer; the program's message loop
@@ -54,9 +56,15 @@ private:
   HWND ShowPage(int index);
   static void Click(HWND page, int id);
   CCounter& Counter(std::size_t i) const;
-  void TogglePause(std::size_t i, DWORD now);
-  // True when counter i could be checked now (it is between two of its deadlines).
-  bool TryCheck(std::size_t i, DWORD now);
+  void TogglePause(std::size_t i, DWORD now, DWORD tick);
+  // True when counter i could be checked at the program's tick (it is
+  // between two of its deadlines).
+  bool TryCheck(std::size_t i, DWORD tick);
+  // Holds the program's thread up: for real (--stall-ms), then on its clocks.
+  void HoldUp();
+  // The program's tick count, which the counters' grids lie on.
+  DWORD ProgramTick() const;
+  void WallClock(int64_t& seconds, int& ms) const;
   bool AllChecked();
   void Rebuild();
   void Snapshot(const char* label);
@@ -66,6 +74,12 @@ private:
   double SinceBegin() const;
 
   SoakOptions Options;
+  SoakClock* ProgramClock;
+  int Holds = 0;
+  int64_t HeldMs = 0;
+  DWORD LastTick = 0;
+  double WrapCrossedAt = -1.0;
+  bool WrapCrossedInHold = false;
   std::vector<CounterPlan> Plans;
   std::vector<Track> Tracks;
   FrameWatch Watch;

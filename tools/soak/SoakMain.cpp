@@ -4,7 +4,7 @@
 // in the same process lets it read every counter's counted seconds and the
 // process's own resource counts while the program runs.
 //
-//   velto_soak [--seconds S] [--rebuild-every S]       the soak (8 counters)
+//   velto_soak [--seconds S] [--rebuild-every S] [--hold-s S]   the soak (8 counters)
 //   velto_soak --bench N [--no-ticker] [--latency] [--seconds S]
 
 #include <windows.h>
@@ -17,13 +17,14 @@
 #include "app/VeltoApp.h"
 #include "counter/Counter.h"
 #include "support/ScratchRegistry.h"
+#include "tools/soak/SoakClock.h"
 #include "tools/soak/SoakDriver.h"
 
 namespace {
 
 void Usage() {
   std::fprintf(stderr,
-               "usage: velto_soak [--seconds S] [--rebuild-every S] [--settle S] [--stall-ms MS]\n"
+               "usage: velto_soak [--seconds S] [--rebuild-every S] [--settle S] [--stall-ms MS] [--hold-s S]\n"
                "                  [--handle-tolerance N] [--memory-tolerance-kib N]\n"
                "       velto_soak --bench N [--seconds S] [--no-ticker] [--latency] [--screen WxH]\n");
 }
@@ -41,6 +42,8 @@ bool ParseOptions(int argc, char** argv, SoakOptions& options) {
       options.Settle = number();
     } else if (arg == "--stall-ms" && hasValue) {
       options.StallMs = static_cast<int>(number());
+    } else if (arg == "--hold-s" && hasValue) {
+      options.HoldSeconds = number();
     } else if (arg == "--handle-tolerance" && hasValue) {
       options.HandleTolerance = static_cast<long>(number());
     } else if (arg == "--memory-tolerance-kib" && hasValue) {
@@ -60,8 +63,8 @@ bool ParseOptions(int argc, char** argv, SoakOptions& options) {
       return false;
     }
   }
-  if (options.Seconds <= 0 || options.RebuildEvery <= options.Settle + 1 || options.BenchCounters < 1 ||
-      options.BenchCounters > 30)
+  if (options.Seconds <= 0 || options.HoldSeconds < 0 || options.HoldSeconds > 86400 ||
+      options.RebuildEvery <= options.Settle + 1 || options.BenchCounters < 1 || options.BenchCounters > 30)
     return false;
   return true;
 }
@@ -168,6 +171,10 @@ int main(int argc, char** argv) {
   }
   const std::vector<CounterPlan> plans = options.Bench ? BenchCounters(options) : SoakCounters();
 
+  // The soak's clocks are in force before the first counter reads them.
+  SoakClock clock;
+  if (!options.Bench) AfxSetClock(&clock);
+
   // The user's own settings stay untouched.
   ScratchRegistry registry;
   CVeltoApp app;
@@ -183,10 +190,11 @@ int main(int argc, char** argv) {
   }
   int result = 0;
   {
-    SoakDriver driver(options, plans);
+    SoakDriver driver(options, plans, options.Bench ? nullptr : &clock);
     driver.Begin();
     app.Run();
     result = driver.Finish();
   }
+  AfxSetClock(nullptr);
   return result;
 }

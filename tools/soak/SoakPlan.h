@@ -43,6 +43,9 @@ struct SoakOptions {
   // Holds the program's thread up this long once in every rebuild period,
   // as a slow device or a busy machine would: counting must catch up exactly.
   int StallMs = 0;
+  // Moves the program's clocks this far forward at the same moment, as a
+  // laptop's sleep does: the catch-up must count exactly, in one step.
+  double HoldSeconds = 300.0;
   int ScreenWidth = 1920;
   int ScreenHeight = 1080;
 };

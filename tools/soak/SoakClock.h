@@ -1,0 +1,74 @@
+#pragma once
+
+#include <windows.h>
+
+#include <mmsystem.h>
+
+#include <cstdint>
+
+#include "framework/Clock.h"
+
+// The clocks the program reads during a soak: the system's, moved forward by
+// the holds (a laptop's sleep moves the tick count, the multimedia timer and
+// the wall clock alike), and with the tick counts started one minute before
+// their 32-bit wrap so that every run crosses it. It can stand still for a
+// moment, so that several counters start on one grid.
+class SoakClock final : public Clock {
+public:
+  static constexpr DWORD BeforeWrapMs = 60000;
+
+  SoakClock() {
+    const DWORD start = 0u - BeforeWrapMs;
+    TickBase = start - ::GetTickCount();
+    MultimediaBase = start - ::timeGetTime();
+  }
+
+  DWORD GetTickCount() override { return Read().Tick; }
+  DWORD TimeGetTime() override { return Read().Multimedia; }
+  int64_t Time64() override { return FloorDiv(Read().WallMs, 1000); }
+  bool LocalTime(int64_t time, std::tm& out) override { return SystemClock().LocalTime(time, out); }
+
+  // Milliseconds since 1970 on the program's wall clock.
+  int64_t WallMs() { return Read().WallMs; }
+
+  // Moves every clock forward at once, as a thread held up for ms would see.
+  void Hold(int64_t ms) { OffsetMs += ms; }
+  int64_t HeldMs() const { return OffsetMs; }
+
+  void Freeze() {
+    Frozen = Read();
+    FrozenAt = ::GetTickCount();
+    IsFrozen = true;
+  }
+  // Goes on from where it stood, without a jump.
+  void Thaw() {
+    if (!IsFrozen) return;
+    IsFrozen = false;
+    OffsetMs -= static_cast<DWORD>(::GetTickCount() - FrozenAt);
+  }
+
+private:
+  struct Reading {
+    DWORD Tick;
+    DWORD Multimedia;
+    int64_t WallMs;
+  };
+
+  Reading Read() const {
+    if (IsFrozen) return Frozen;
+    FILETIME file;
+    ::GetSystemTimeAsFileTime(&file);
+    const uint64_t units = (static_cast<uint64_t>(file.dwHighDateTime) << 32) | file.dwLowDateTime;
+    const int64_t wallMs = static_cast<int64_t>(units / 10000) - 11644473600000LL;
+    const DWORD offset = static_cast<DWORD>(static_cast<uint64_t>(OffsetMs));
+    return {::GetTickCount() + TickBase + offset, ::timeGetTime() + MultimediaBase + offset, wallMs + OffsetMs};
+  }
+  static int64_t FloorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
+  DWORD TickBase = 0;
+  DWORD MultimediaBase = 0;
+  int64_t OffsetMs = 0;
+  bool IsFrozen = false;
+  Reading Frozen{};
+  DWORD FrozenAt = 0;
+};
