@@ -71,6 +71,6 @@ public:
   COLORREF TickerColour;
 
 private:
-  void Repaint() { Window.Invalidate(TRUE); }
+  void Repaint() { Window.CounterChanged(); }
   void EnsureDisplay();
 };
