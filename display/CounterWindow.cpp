@@ -311,20 +311,56 @@ void CCounterWindow::RefreshDigits(const RECT& client) {
   const bool hiddenByPause = Counter->Paused && !Counter->DisplayDuringPause;
   DigitsShown = !hiddenByPause && DigitState != Blank && DigitColour != RGB(0, 0, 0);
   DigitBox = RECT{0, 0, 0, 0};
+  DigitFont = nullptr;
+  DigitExtents.clear();
   if (!DigitsShown) return;
   TextStyle& style = DigitState == Orange ? Counter->OrangeStyle
                      : DigitState == Red  ? Counter->RedStyle
                                           : Counter->NormalStyle;
-  HFONT font = style.FitFont(&BackBufferDC, client, DigitText);
-  CSelectGuard select(BackBufferDC, font);
-  const SIZE extent = BackBufferDC.GetTextExtent(DigitText);
+  DigitFont = style.FitFont(&BackBufferDC, client, DigitText);
+  CSelectGuard select(BackBufferDC, DigitFont);
+  DigitExtents.assign(static_cast<std::size_t>(DigitText.GetLength()), 0);
+  SIZE extent{0, 0};
+  ::GetTextExtentExPointA(BackBufferDC.GetSafeHdc(), DigitText, DigitText.GetLength(), 0, nullptr, DigitExtents.data(),
+                          &extent);
   // Centred as DrawText centres it, with room for italic and overhanging glyphs.
-  const int marginX = extent.cy / 5 + 4;
+  DigitMargin = extent.cy / 8 + 4;
   const int marginY = extent.cy / 10 + 4;
-  const int left = (client.left + client.right - extent.cx) / 2;
+  DigitLeft = (client.left + client.right - extent.cx) / 2;
   const int top = (client.top + client.bottom - extent.cy) / 2;
-  DigitBox = RECT{left - marginX, top - marginY, left + extent.cx + marginX, top + extent.cy + marginY};
+  DigitBox =
+      RECT{DigitLeft - DigitMargin, top - marginY, DigitLeft + extent.cx + DigitMargin, top + extent.cy + marginY};
   ::IntersectRect(&DigitBox, &DigitBox, &client);
+}
+
+RECT CCounterWindow::DigitsRepaintArea(const RECT& client) {
+  const RECT oldBox = DigitBox;
+  const CString oldText = DigitText;
+  const std::vector<int> oldExtents = DigitExtents;
+  const bool oldShown = DigitsShown;
+  const COLORREF oldColour = DigitColour;
+  const HFONT oldFont = DigitFont;
+  RefreshDigits(client);
+  RECT area = oldBox;
+  Unite(area, DigitBox);
+  // The same font, colour and width: only the characters that changed (the
+  // last digit, most seconds) are drawn again.
+  if (!oldShown || !DigitsShown || oldColour != DigitColour || oldFont != DigitFont || oldExtents != DigitExtents ||
+      oldText.GetLength() != DigitText.GetLength() || !::EqualRect(&oldBox, &DigitBox))
+    return area;
+  const int length = DigitText.GetLength();
+  const char* before = oldText;
+  const char* after = DigitText;
+  int first = 0;
+  while (first < length && before[first] == after[first]) ++first;
+  if (first == length) return RECT{0, 0, 0, 0};
+  int last = length - 1;
+  while (before[last] == after[last]) --last;
+  const int from = DigitLeft + (first == 0 ? 0 : DigitExtents[static_cast<std::size_t>(first - 1)]);
+  const int to = DigitLeft + DigitExtents[static_cast<std::size_t>(last)];
+  area = RECT{from - DigitMargin, DigitBox.top, to + DigitMargin, DigitBox.bottom};
+  ::IntersectRect(&area, &area, &client);
+  return area;
 }
 
 void CCounterWindow::AdvanceTicker(int width) {
@@ -425,12 +461,13 @@ RECT CCounterWindow::DrawFrame(bool tickerFrame) {
   GetClientRect(&client);
   if (DigitsChanged) {
     DigitsChanged = false;
-    Unite(area, DigitBox);
-    RefreshDigits(client);
-    Unite(area, DigitBox);
-    RECT strip = TickerStrip();
-    ::IntersectRect(&strip, &strip, &client);
-    Unite(area, strip);
+    Unite(area, DigitsRepaintArea(client));
+    // An automatically coloured ticker follows the digits' colour.
+    if (!Counter->Ticker.IsEmpty()) {
+      RECT strip = TickerStrip();
+      ::IntersectRect(&strip, &strip, &client);
+      Unite(area, strip);
+    }
   }
   if (!tickerFrame && ::IsRectEmpty(&area)) return area;
 

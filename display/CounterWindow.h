@@ -113,6 +113,9 @@ private:
   void ReleaseBackBuffer();
   // Works out the digits' text, colour and box once per change, not per frame.
   void RefreshDigits(const RECT& client);
+  // Works the digits out again and answers what must be drawn for the
+  // change: both boxes, or only the characters that changed.
+  RECT DigitsRepaintArea(const RECT& client);
   // Moves the ticker by the time since the previous frame.
   void AdvanceTicker(int width);
   // Draws the frame into the back buffer, inside area only.
@@ -131,6 +134,10 @@ private:
   DisplayColour DigitState = Blank;
   bool DigitsShown = false;
   RECT DigitBox{0, 0, 0, 0};
+  HFONT DigitFont = nullptr;
+  std::vector<int> DigitExtents;
+  int DigitLeft = 0;
+  int DigitMargin = 0;
   RECT TickerDrawn{0, 0, 0, 0};
   CString MeasuredTicker;
   HFONT MeasuredFont = nullptr;
