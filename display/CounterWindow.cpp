@@ -330,6 +330,30 @@ void CCounterWindow::RefreshDigits(const RECT& client) {
   const int top = (client.top + client.bottom - extent.cy) / 2;
   DigitBox =
       RECT{DigitLeft - DigitMargin, top - marginY, DigitLeft + extent.cx + DigitMargin, top + extent.cy + marginY};
+  // Where the glyphs' ink lies: the empty part of the cell (below digits
+  // without descenders, mostly) then needs no drawing when the ticker moves
+  // past it.
+  TEXTMETRICA metrics{};
+  ::GetTextMetricsA(BackBufferDC.GetSafeHdc(), &metrics);
+  const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+  const char* characters = DigitText;
+  RECT ink{0, 0, 0, 0};
+  const int fringe = 2 + extent.cy / 64;
+  for (int i = 0; i < DigitText.GetLength(); ++i) {
+    GLYPHMETRICS glyph{};
+    if (::GetGlyphOutlineA(BackBufferDC.GetSafeHdc(), static_cast<unsigned char>(characters[i]), GGO_METRICS, &glyph, 0,
+                           nullptr, &identity) == GDI_ERROR) {
+      ink = DigitBox;  // not an outline font: the whole cell
+      break;
+    }
+    const int start = DigitLeft + (i == 0 ? 0 : DigitExtents[static_cast<std::size_t>(i - 1)]);
+    const int glyphTop = top + metrics.tmAscent - glyph.gmptGlyphOrigin.y;
+    const RECT box{start + glyph.gmptGlyphOrigin.x - fringe, glyphTop - fringe,
+                   start + glyph.gmptGlyphOrigin.x + static_cast<int>(glyph.gmBlackBoxX) + fringe,
+                   glyphTop + static_cast<int>(glyph.gmBlackBoxY) + fringe};
+    Unite(ink, box);
+  }
+  DigitBox = ink;
   ::IntersectRect(&DigitBox, &DigitBox, &client);
 }
 
@@ -346,7 +370,7 @@ RECT CCounterWindow::DigitsRepaintArea(const RECT& client) {
   // The same font, colour and width: only the characters that changed (the
   // last digit, most seconds) are drawn again.
   if (!oldShown || !DigitsShown || oldColour != DigitColour || oldFont != DigitFont || oldExtents != DigitExtents ||
-      oldText.GetLength() != DigitText.GetLength() || !::EqualRect(&oldBox, &DigitBox))
+      oldText.GetLength() != DigitText.GetLength())
     return area;
   const int length = DigitText.GetLength();
   const char* before = oldText;
@@ -358,7 +382,8 @@ RECT CCounterWindow::DigitsRepaintArea(const RECT& client) {
   while (before[last] == after[last]) --last;
   const int from = DigitLeft + (first == 0 ? 0 : DigitExtents[static_cast<std::size_t>(first - 1)]);
   const int to = DigitLeft + DigitExtents[static_cast<std::size_t>(last)];
-  area = RECT{from - DigitMargin, DigitBox.top, to + DigitMargin, DigitBox.bottom};
+  area = RECT{from - DigitMargin, std::min(oldBox.top, DigitBox.top), to + DigitMargin,
+              std::max(oldBox.bottom, DigitBox.bottom)};
   ::IntersectRect(&area, &area, &client);
   return area;
 }
@@ -377,7 +402,8 @@ void CCounterWindow::RenderArea(const RECT& client, const RECT& area) {
   BackBufferDC.IntersectClipRect(area);
   BackBufferDC.PatBlt(area.left, area.top, area.right - area.left, area.bottom - area.top, BLACKNESS);
   BackBufferDC.SetTextColor(DigitColour);
-  if (DigitsShown) {
+  RECT inside{};
+  if (DigitsShown && ::IntersectRect(&inside, &area, &DigitBox)) {
     TextStyle& style = DigitState == Orange ? Counter->OrangeStyle
                        : DigitState == Red  ? Counter->RedStyle
                                             : Counter->NormalStyle;
@@ -406,6 +432,7 @@ void CCounterWindow::OnPaint() {
   // everything is worked out again.
   RefreshDigits(client);
   DigitsChanged = false;
+  TickerColourShown = Counter->AutoTickerColour ? DigitColour : Counter->TickerColour;
   AdvanceTicker(width);
   RenderArea(client, paintDC.m_ps.rcPaint);
   // The ticker may have moved outside the area painted: the next frame
@@ -463,21 +490,25 @@ RECT CCounterWindow::DrawFrame(bool tickerFrame) {
     DigitsChanged = false;
     Unite(area, DigitsRepaintArea(client));
     // An automatically coloured ticker follows the digits' colour.
-    if (!Counter->Ticker.IsEmpty()) {
+    const COLORREF tickerColour = Counter->AutoTickerColour ? DigitColour : Counter->TickerColour;
+    if (!Counter->Ticker.IsEmpty() && tickerColour != TickerColourShown) {
       RECT strip = TickerStrip();
       ::IntersectRect(&strip, &strip, &client);
       Unite(area, strip);
     }
+    TickerColourShown = tickerColour;
   }
-  if (!tickerFrame && ::IsRectEmpty(&area)) return area;
-
-  AdvanceTicker(client.right - client.left);
-  Unite(area, TickerDrawn);
-  TickerDrawn = RECT{0, 0, 0, 0};
-  if (!Counter->Ticker.IsEmpty()) {
-    MeasureTicker(BackBufferDC.GetSafeHdc());
-    TickerDrawn = TickerTextBox(client);
+  // Only ticker frames move the ticker: a counted second draws no more than
+  // its digits, so that it reaches the screen sooner.
+  if (tickerFrame) {
+    AdvanceTicker(client.right - client.left);
     Unite(area, TickerDrawn);
+    TickerDrawn = RECT{0, 0, 0, 0};
+    if (!Counter->Ticker.IsEmpty()) {
+      MeasureTicker(BackBufferDC.GetSafeHdc());
+      TickerDrawn = TickerTextBox(client);
+      Unite(area, TickerDrawn);
+    }
   }
   if (::IsRectEmpty(&area)) return area;
 

@@ -139,6 +139,7 @@ private:
   int DigitLeft = 0;
   int DigitMargin = 0;
   RECT TickerDrawn{0, 0, 0, 0};
+  COLORREF TickerColourShown = RGB(0, 0, 0);
   CString MeasuredTicker;
   HFONT MeasuredFont = nullptr;
   std::vector<int> TickerExtents;

@@ -1,6 +1,7 @@
 #include "display/FrameClock.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "counter/Counter.h"
 #include "display/CounterWindow.h"
@@ -51,9 +52,9 @@ void CFrameClock::Replan() {
   if (ticker) {
     if (!TickerRunning) NextTickerFrame = now + TickerPeriod;
     TickerRunning = true;
-    // A second falling just after a frame takes that frame with it: two wakes
-    // closer than the system's shortest timer would make the second late.
-    if (has && !Earlier(earliest, NextTickerFrame) && Earlier(earliest, NextTickerFrame + 10))
+    // A deadline close to a frame takes that frame with it: two wakes closer
+    // than the system's shortest timer would make the deadline late.
+    if (has && static_cast<DWORD>(std::abs(static_cast<int32_t>(earliest - NextTickerFrame))) < ShortestTimer)
       NextTickerFrame = earliest;
     if (!has || Earlier(NextTickerFrame, earliest)) earliest = NextTickerFrame;
     has = true;
@@ -70,8 +71,18 @@ void CFrameClock::Arm(DWORD now, DWORD at) {
   const int32_t wait = static_cast<int32_t>(at - now);
   const UINT delay = wait > 0 ? static_cast<UINT>(wait) : 0;
   if (TimerId && Pending && WakeAt == at) return;
+  // The timer repeats: when the next wake is one period after the last, as
+  // ticker frames are, it is already set.
+  if (TimerId && !Pending && at == Expiry + Period) {
+    WakeAt = at;
+    Expiry = at;
+    Pending = true;
+    return;
+  }
   WakeAt = at;
   Pending = true;
+  Period = delay < ShortestTimer ? ShortestTimer : delay;
+  Expiry = now + Period;
   // A thread timer: it belongs to no display, so displays can come and go.
   TimerId = ::SetTimer(nullptr, TimerId, delay, &CFrameClock::OnTimer);
 }
@@ -92,9 +103,19 @@ void CFrameClock::Wake() {
   const DWORD now = clock.GetTickCount();
   const int64_t wallMs = clock.TimeMs();
   const bool tickerFrame = TickerRunning && !Earlier(now, NextTickerFrame);
-  // A window may go while another's counter works (a report that pumps
-  // messages): step over a copy and skip whatever has left.
-  const std::vector<CCounterWindow*> windows = Windows;
+  // Windows with a counted second (or flash phase) due go first: the ticker
+  // frames of the others can wait a millisecond more. A window may go while
+  // another's counter works (a report that pumps messages): step over a copy
+  // and skip whatever has left.
+  std::vector<CCounterWindow*> windows;
+  windows.reserve(Windows.size());
+  for (CCounterWindow* window : Windows) {
+    DWORD due = 0;
+    if (window->Counter && CounterNextDue(*window->Counter, now, wallMs, due) && !Earlier(now, due))
+      windows.insert(windows.begin(), window);
+    else
+      windows.push_back(window);
+  }
   for (CCounterWindow* window : windows)
     if (Holds(*window)) window->ClockStep(now, wallMs, tickerFrame);
   if (tickerFrame) {

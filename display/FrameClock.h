@@ -15,6 +15,8 @@ class CCounterWindow;
 class CFrameClock {
 public:
   static constexpr DWORD TickerPeriod = 30;
+  // The system's shortest timer period (USER_TIMER_MINIMUM).
+  static constexpr DWORD ShortestTimer = 10;
 
   static CFrameClock& Instance();
 
@@ -39,6 +41,8 @@ private:
   UINT_PTR TimerId = 0;
   DWORD WakeAt = 0;
   bool Pending = false;
+  DWORD Period = 0;
+  DWORD Expiry = 0;  // when the timer as set fires next
   bool TickerRunning = false;
   DWORD NextTickerFrame = 0;
   bool Waking = false;
