@@ -273,7 +273,7 @@ TEST_F(DisplayWindow, TickerFrameDrawsOnlyTheTickerLine) {
   EXPECT_TRUE(::IsRectEmpty(&drawn)) << "no ticker frame, nothing changed";
 }
 
-TEST_F(DisplayWindow, CountedSecondDrawsOnlyTheDigitsThatChangedAndTheStrip) {
+TEST_F(DisplayWindow, CountedSecondDrawsOnlyWhatChanged) {
   ManualClock clock;
   auto counter = MakeCounter();
   CCounterWindow& window = counter->Window;
@@ -288,9 +288,14 @@ TEST_F(DisplayWindow, CountedSecondDrawsOnlyTheDigitsThatChangedAndTheStrip) {
   ASSERT_FALSE(::IsRectEmpty(&drawn));
   EXPECT_GT(drawn.left, 640 / 2) << "the last digit only";
   EXPECT_LT(drawn.right - drawn.left, 640 / 3);
-  // With ticker text the strip comes too: its colour may follow the digits'.
+  // With ticker text the strip comes too when the digits change colour (an
+  // automatically coloured ticker follows them), and only then.
   counter->SetTicker("News");
   Pump();
+  clock.Advance(1000);
+  drawn = window.ClockStep(clock.Ticks, clock.TimeMs(), false);
+  EXPECT_GT(drawn.left, 0) << "same colour, no strip";
+  counter->OrangeTime = CTimeSpan(static_cast<int64_t>(100));
   clock.Advance(1000);
   drawn = window.ClockStep(clock.Ticks, clock.TimeMs(), false);
   EXPECT_EQ(drawn.bottom, 480);
