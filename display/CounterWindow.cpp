@@ -559,8 +559,8 @@ void CCounterWindow::DrawTicker(CDC* pDC, const RECT& client) {
   const int x = client.right - static_cast<int>(TickerOffset + 0.5);
   // Fully off to the left: the next frame starts again at the right edge.
   if (x + width <= 0) TickerOffset = 0.0;
-  pDC->SetTextColor(Counter->AutoTickerColour ? StateColour(*Counter, Counter->GetColourState())
-                                              : Counter->TickerColour);
+  // The digits' colour as last worked out: it changes only with the digits.
+  pDC->SetTextColor(Counter->AutoTickerColour ? DigitColour : Counter->TickerColour);
   if (TickerExtents.empty()) return;
   // Only the characters that reach into the area drawn (and a glyph's
   // overhang beyond them): a long text costs what a short one does.
