@@ -232,8 +232,8 @@ void SoakDriver::StepBench(DWORD now) {
         static_cast<int>(Plans.size()), static_cast<unsigned long long>(latency.Count), latency.Quantile(0.5),
         latency.Quantile(0.99), latency.Max);
     std::printf("paint: %llu frames, median %.2f ms, p99 %.2f ms, max %.2f ms\n",
-                static_cast<unsigned long long>(Watch.Paint.Count), Watch.Paint.Quantile(0.5), Watch.Paint.Quantile(0.99),
-                Watch.Paint.Max);
+                static_cast<unsigned long long>(Watch.Paint.Count), Watch.Paint.Quantile(0.5),
+                Watch.Paint.Quantile(0.99), Watch.Paint.Max);
   }
   const ProcessCounters counters = ProcessCounters::Take();
   std::printf("memory: private %.0f KiB, peak private %.0f KiB\n", KiB(counters.PrivateBytes),
