@@ -10,6 +10,7 @@ set(VELTO_PORTABLE_SOURCES
   counter/DisplayText.cpp
   counter/TextStyle.cpp
   display/FitSearch.cpp
+  display/FramePlan.cpp
   app/CounterList.cpp
   device/ExpanderOutput.cpp
   page/TimeEntry.cpp
@@ -28,6 +29,7 @@ set(VELTO_WINDOWS_SOURCES
   framework/MessageBox.cpp
   framework/VSListBox.cpp
   display/CounterWindow.cpp
+  display/FrameClock.cpp
   device/ExpanderSystemWin32.cpp
   display/TextFit.cpp
   app/VeltoApp.cpp

@@ -140,5 +140,10 @@ add_executable(velto_soak tools/soak/SoakMain.cpp tools/soak/SoakDriver.cpp tool
 target_include_directories(velto_soak PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(velto_soak PRIVATE velto_lib psapi)
 velto_warnings(velto_soak)
+# The simple way of doing what the displays do, beside which tools/bench.py
+# measures them (not shipped).
+add_executable(velto_polling_reference tests/bench/PollingReference.cpp)
+target_link_libraries(velto_polling_reference PRIVATE user32 gdi32 winmm)
+velto_warnings(velto_polling_reference)
 add_test(NAME soak.short COMMAND velto_soak --seconds 120 --rebuild-every 40 --stall-ms 1500)
 set_tests_properties(soak.short PROPERTIES TIMEOUT 300)

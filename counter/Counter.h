@@ -82,7 +82,7 @@ public:
   COLORREF TickerColour;
 
 private:
-  void Repaint() { Window.Invalidate(TRUE); }
+  void Repaint() { Window.CounterChanged(); }
   void EnsureDisplay();
   // Counts nSeconds due seconds in one go; true when any of them repaints.
   bool CountSeconds(int64_t nSeconds);

@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "counter/Counter.h"
+#include "display/FrameClock.h"
+#include "display/FramePlan.h"
 #include "framework/Clock.h"
 #include "framework/Profile.h"
 #include "resources/resource.h"
@@ -33,6 +35,14 @@ COLORREF StateColour(const CCounter& counter, DisplayColour state) {
   }
 }
 
+void Unite(RECT& area, const RECT& more) {
+  if (::IsRectEmpty(&more)) return;
+  if (::IsRectEmpty(&area))
+    area = more;
+  else
+    ::UnionRect(&area, &area, &more);
+}
+
 }  // namespace
 
 IMPLEMENT_DYNAMIC(CCounterWindow, CWnd)
@@ -40,7 +50,7 @@ IMPLEMENT_DYNAMIC(CCounterWindow, CWnd)
 BEGIN_MESSAGE_MAP(CCounterWindow, CWnd)
   ON_WM_PAINT()
   ON_WM_SIZE()
-  ON_WM_TIMER()
+  ON_WM_DESTROY()
   ON_WM_CREATE()
   ON_WM_LBUTTONDOWN()
   ON_WM_LBUTTONUP()
@@ -51,13 +61,14 @@ BEGIN_MESSAGE_MAP(CCounterWindow, CWnd)
 END_MESSAGE_MAP()
 
 CCounterWindow::CCounterWindow() {
-  // The 30 ms timer and the ticker clock need 1 ms resolution. Every request
-  // is paired with a release in the destructor.
+  // The frame clock's timer and the ticker clock need 1 ms resolution. Every
+  // request is paired with a release in the destructor.
   TimerResolutionRequested = ::timeBeginPeriod(1) == TIMERR_NOERROR;
   if (TimerResolutionRequested) ++timerResolutionHolders;
 }
 
 CCounterWindow::~CCounterWindow() {
+  CFrameClock::Instance().Leave(*this);
   Snapshot.Destroy();
   Monitors.clear();
   TickerFont.DeleteObject();
@@ -152,7 +163,14 @@ void CCounterWindow::CreateDisplay(CCounter* pCounter, const CString& strName) {
     }
   }
   ShowWindow(SW_SHOW);
-  SetTimer(1, 30, nullptr);
+  CFrameClock::Instance().Join(*this);
+}
+
+void CCounterWindow::OnDestroy() {
+  // Closed by the user (Alt+F4) or by its counter: it leaves the clock; a
+  // re-created window joins again.
+  CFrameClock::Instance().Leave(*this);
+  CWnd::OnDestroy();
 }
 
 int CCounterWindow::OnCreate(LPCREATESTRUCT lpCreateStruct) {
@@ -177,17 +195,6 @@ void CCounterWindow::SetTransparent(bool bTransparent) {
     ModifyStyleEx(WS_EX_LAYERED, 0);
     ModifyStyle(0, WS_THICKFRAME, SWP_FRAMECHANGED);
   }
-}
-
-void CCounterWindow::OnTimer(UINT_PTR nIDEvent) {
-  if (Observer) Observer->TimerBegin(*this);
-  if (Counter) Counter->Tick();
-  if (!GetTickerText().IsEmpty()) {
-    const RECT strip = TickerStrip();
-    InvalidateRect(&strip, TRUE);
-  }
-  if (Observer) Observer->TimerEnd(*this);
-  CWnd::OnTimer(nIDEvent);
 }
 
 RECT CCounterWindow::TickerStrip() const {
@@ -275,9 +282,10 @@ void CCounterWindow::OnSize(UINT nType, int cx, int cy) {
   }
   // The buffer's own default bitmap comes back when the context is deleted,
   // so the back buffer is never selected at its deletion.
+  // A repeater's next capture makes the snapshot again at the new size.
   Snapshot.Destroy();
-  if (cx > 0 && cy > 0) Snapshot.CreateEx(cx, cy, 24, BI_RGB, nullptr, 0);
   CreateTickerFont(cy);
+  DigitsChanged = true;
   if (BackBufferDC.GetSafeHdc()) {
     BackBufferDC.SetBkMode(TRANSPARENT);
     BackBufferDC.SetTextColor(RGB(255, 255, 255));
@@ -297,6 +305,117 @@ CString CCounterWindow::GetTickerText() const {
   return Counter ? Counter->Ticker : CString();
 }
 
+void CCounterWindow::RefreshDigits(const RECT& client) {
+  DigitState = Counter->GetColourState();
+  DigitColour = StateColour(*Counter, DigitState);
+  DigitText = Counter->GetDisplayText();
+  const bool hiddenByPause = Counter->Paused && !Counter->DisplayDuringPause;
+  DigitsShown = !hiddenByPause && DigitState != Blank && DigitColour != RGB(0, 0, 0);
+  DigitBox = RECT{0, 0, 0, 0};
+  DigitFont = nullptr;
+  DigitExtents.clear();
+  if (!DigitsShown) return;
+  TextStyle& style = DigitState == Orange ? Counter->OrangeStyle
+                     : DigitState == Red  ? Counter->RedStyle
+                                          : Counter->NormalStyle;
+  DigitFont = style.FitFont(&BackBufferDC, client, DigitText);
+  CSelectGuard select(BackBufferDC, DigitFont);
+  DigitExtents.assign(static_cast<std::size_t>(DigitText.GetLength()), 0);
+  SIZE extent{0, 0};
+  ::GetTextExtentExPointA(BackBufferDC.GetSafeHdc(), DigitText, DigitText.GetLength(), 0, nullptr, DigitExtents.data(),
+                          &extent);
+  // Centred as DrawText centres it, with room for italic and overhanging glyphs.
+  DigitMargin = extent.cy / 8 + 4;
+  const int marginY = extent.cy / 10 + 4;
+  DigitLeft = (client.left + client.right - extent.cx) / 2;
+  const int top = (client.top + client.bottom - extent.cy) / 2;
+  DigitBox =
+      RECT{DigitLeft - DigitMargin, top - marginY, DigitLeft + extent.cx + DigitMargin, top + extent.cy + marginY};
+  // Where the glyphs' ink lies: the empty part of the cell (below digits
+  // without descenders, mostly) then needs no drawing when the ticker moves
+  // past it.
+  TEXTMETRICA metrics{};
+  ::GetTextMetricsA(BackBufferDC.GetSafeHdc(), &metrics);
+  const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+  const char* characters = DigitText;
+  RECT ink{0, 0, 0, 0};
+  const int fringe = 2 + extent.cy / 64;
+  for (int i = 0; i < DigitText.GetLength(); ++i) {
+    GLYPHMETRICS glyph{};
+    if (::GetGlyphOutlineA(BackBufferDC.GetSafeHdc(), static_cast<unsigned char>(characters[i]), GGO_METRICS, &glyph, 0,
+                           nullptr, &identity) == GDI_ERROR) {
+      ink = DigitBox;  // not an outline font: the whole cell
+      break;
+    }
+    const int start = DigitLeft + (i == 0 ? 0 : DigitExtents[static_cast<std::size_t>(i - 1)]);
+    const int glyphTop = top + metrics.tmAscent - glyph.gmptGlyphOrigin.y;
+    const RECT box{start + glyph.gmptGlyphOrigin.x - fringe, glyphTop - fringe,
+                   start + glyph.gmptGlyphOrigin.x + static_cast<int>(glyph.gmBlackBoxX) + fringe,
+                   glyphTop + static_cast<int>(glyph.gmBlackBoxY) + fringe};
+    Unite(ink, box);
+  }
+  DigitBox = ink;
+  ::IntersectRect(&DigitBox, &DigitBox, &client);
+}
+
+RECT CCounterWindow::DigitsRepaintArea(const RECT& client) {
+  const RECT oldBox = DigitBox;
+  const CString oldText = DigitText;
+  const std::vector<int> oldExtents = DigitExtents;
+  const bool oldShown = DigitsShown;
+  const COLORREF oldColour = DigitColour;
+  const HFONT oldFont = DigitFont;
+  RefreshDigits(client);
+  RECT area = oldBox;
+  Unite(area, DigitBox);
+  // The same font, colour and width: only the characters that changed (the
+  // last digit, most seconds) are drawn again.
+  if (!oldShown || !DigitsShown || oldColour != DigitColour || oldFont != DigitFont || oldExtents != DigitExtents ||
+      oldText.GetLength() != DigitText.GetLength())
+    return area;
+  const int length = DigitText.GetLength();
+  const char* before = oldText;
+  const char* after = DigitText;
+  int first = 0;
+  while (first < length && before[first] == after[first]) ++first;
+  if (first == length) return RECT{0, 0, 0, 0};
+  int last = length - 1;
+  while (before[last] == after[last]) --last;
+  const int from = DigitLeft + (first == 0 ? 0 : DigitExtents[static_cast<std::size_t>(first - 1)]);
+  const int to = DigitLeft + DigitExtents[static_cast<std::size_t>(last)];
+  area = RECT{from - DigitMargin, std::min(oldBox.top, DigitBox.top), to + DigitMargin,
+              std::max(oldBox.bottom, DigitBox.bottom)};
+  ::IntersectRect(&area, &area, &client);
+  return area;
+}
+
+void CCounterWindow::AdvanceTicker(int width) {
+  const DWORD now = AfxGetClock().TimeGetTime();
+  int elapsed = static_cast<int>(static_cast<int32_t>(now - LastPaintTime));
+  LastPaintTime = now;
+  if (elapsed < 0) elapsed = 0;
+  if (elapsed > 1000) elapsed = 1000;
+  if (Counter && !Counter->Ticker.IsEmpty()) TickerOffset += (width / 1000.0) * elapsed * 0.1;
+}
+
+void CCounterWindow::RenderArea(const RECT& client, const RECT& area) {
+  BackBufferDC.SelectClipRgn(nullptr);
+  BackBufferDC.IntersectClipRect(area);
+  BackBufferDC.PatBlt(area.left, area.top, area.right - area.left, area.bottom - area.top, BLACKNESS);
+  BackBufferDC.SetTextColor(DigitColour);
+  RECT inside{};
+  if (DigitsShown && ::IntersectRect(&inside, &area, &DigitBox)) {
+    TextStyle& style = DigitState == Orange ? Counter->OrangeStyle
+                       : DigitState == Red  ? Counter->RedStyle
+                                            : Counter->NormalStyle;
+    HFONT font = style.FitFont(&BackBufferDC, client, DigitText);
+    CSelectGuard select(BackBufferDC, font);
+    RECT box = client;
+    BackBufferDC.DrawText(DigitText, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  }
+  if (!Counter->Ticker.IsEmpty()) DrawTicker(&BackBufferDC, client);
+}
+
 void CCounterWindow::OnPaint() {
   if (Observer) Observer->PaintBegin(*this);
   CPaintDC paintDC(this);
@@ -310,58 +429,175 @@ void CCounterWindow::OnPaint() {
     return;
   }
 
-  BackBufferDC.SelectClipRgn(nullptr);
-  BackBufferDC.IntersectClipRect(paintDC.m_ps.rcPaint);
-  BackBufferDC.PatBlt(0, 0, width, height, BLACKNESS);
-
-  const DisplayColour state = Counter->GetColourState();
-  const COLORREF colour = StateColour(*Counter, state);
-  BackBufferDC.SetTextColor(colour);
-  const CString text = Counter->GetDisplayText();
-  const bool hiddenByPause = Counter->Paused && !Counter->DisplayDuringPause;
-  if (!hiddenByPause && state != Blank && colour != RGB(0, 0, 0)) {
-    TextStyle& style = state == Orange ? Counter->OrangeStyle : state == Red ? Counter->RedStyle : Counter->NormalStyle;
-    HFONT font = style.FitFont(&BackBufferDC, client, text);
-    CSelectGuard select(BackBufferDC, font);
-    RECT box = client;
-    BackBufferDC.DrawText(text, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  }
-
-  const DWORD now = AfxGetClock().TimeGetTime();
-  int elapsed = static_cast<int>(static_cast<int32_t>(now - LastPaintTime));
-  LastPaintTime = now;
-  if (elapsed < 0) elapsed = 0;
-  if (elapsed > 1000) elapsed = 1000;
-  if (!GetTickerText().IsEmpty()) {
-    TickerOffset += (width / 1000.0) * elapsed * 0.1;
-    DrawTicker(&BackBufferDC, client);
+  // A paint asked for by others (a page, the system) may follow any change:
+  // everything is worked out again.
+  RefreshDigits(client);
+  DigitsChanged = false;
+  TickerColourShown = Counter->AutoTickerColour ? DigitColour : Counter->TickerColour;
+  AdvanceTicker(width);
+  RenderArea(client, paintDC.m_ps.rcPaint);
+  // The ticker may have moved outside the area painted: the next frame
+  // redraws its whole line.
+  TickerDrawn = RECT{0, 0, 0, 0};
+  if (!Counter->Ticker.IsEmpty()) {
+    TickerDrawn = TickerStrip();
+    ::IntersectRect(&TickerDrawn, &TickerDrawn, &client);
   }
 
   paintDC.BitBlt(0, 0, width, height, &BackBufferDC, 0, 0, SRCCOPY);
   if (Observer) Observer->PaintEnd(*this);
+  CFrameClock::Instance().Replan();
+}
+
+void CCounterWindow::CounterChanged() {
+  if (InClockStep) {
+    DigitsChanged = true;
+    return;
+  }
+  if (HasWindow()) Invalidate(TRUE);
+  CFrameClock::Instance().Replan();
+}
+
+bool CCounterWindow::WantsTickerFrames() const {
+  return Counter && !Counter->Ticker.IsEmpty() && HasWindow() && IsWindowVisible();
+}
+
+RECT CCounterWindow::ClockStep(DWORD now, int64_t wallMs, bool tickerFrame) {
+  if (!Counter) return RECT{0, 0, 0, 0};
+  DWORD due = 0;
+  const bool tickDue = CounterNextDue(*Counter, now, wallMs, due) && IsDue(now, due);
+  const bool frame = tickerFrame && WantsTickerFrames();
+  if (!tickDue && !frame) return RECT{0, 0, 0, 0};
+  if (Observer) Observer->TimerBegin(*this);
+  if (tickDue) {
+    InClockStep = true;
+    Counter->Tick();
+    InClockStep = false;
+  }
+  if (Observer) Observer->TimerEnd(*this);
+  return DrawFrame(frame);
+}
+
+RECT CCounterWindow::DrawFrame(bool tickerFrame) {
+  RECT area{0, 0, 0, 0};
+  if (!Counter || !HasWindow() || !BackBufferDC.GetSafeHdc() || !IsWindowVisible()) {
+    // Hidden: showing it again repaints it whole.
+    DigitsChanged = false;
+    return area;
+  }
+  RECT client{};
+  GetClientRect(&client);
+  if (DigitsChanged) {
+    DigitsChanged = false;
+    Unite(area, DigitsRepaintArea(client));
+    // An automatically coloured ticker follows the digits' colour.
+    const COLORREF tickerColour = Counter->AutoTickerColour ? DigitColour : Counter->TickerColour;
+    if (!Counter->Ticker.IsEmpty() && tickerColour != TickerColourShown) {
+      RECT strip = TickerStrip();
+      ::IntersectRect(&strip, &strip, &client);
+      Unite(area, strip);
+    }
+    TickerColourShown = tickerColour;
+  }
+  // Only ticker frames move the ticker: a counted second draws no more than
+  // its digits, so that it reaches the screen sooner.
+  if (tickerFrame) {
+    AdvanceTicker(client.right - client.left);
+    Unite(area, TickerDrawn);
+    TickerDrawn = RECT{0, 0, 0, 0};
+    if (!Counter->Ticker.IsEmpty()) {
+      MeasureTicker(BackBufferDC.GetSafeHdc());
+      TickerDrawn = TickerTextBox(client);
+      Unite(area, TickerDrawn);
+    }
+  }
+  if (::IsRectEmpty(&area)) return area;
+
+  if (Observer) Observer->PaintBegin(*this);
+  RenderArea(client, area);
+  if (HDC window = ::GetDC(m_hWnd)) {
+    ::BitBlt(window, area.left, area.top, area.right - area.left, area.bottom - area.top, BackBufferDC.GetSafeHdc(),
+             area.left, area.top, SRCCOPY);
+    ::ReleaseDC(m_hWnd, window);
+  }
+  if (Observer) Observer->PaintEnd(*this);
+  return area;
+}
+
+void CCounterWindow::MeasureTicker(HDC dc) {
+  const CString& text = Counter->Ticker;
+  HFONT font = static_cast<HFONT>(TickerFont.GetSafeHandle());
+  if (font == MeasuredFont && text == MeasuredTicker) return;
+  MeasuredTicker = text;
+  MeasuredFont = font;
+  TickerExtents.assign(static_cast<std::size_t>(text.GetLength()), 0);
+  TickerCellHeight = 0;
+  if (text.IsEmpty()) return;
+  HGDIOBJ previous = ::SelectObject(dc, font);
+  SIZE size{0, 0};
+  ::GetTextExtentExPointA(dc, text, text.GetLength(), 0, nullptr, TickerExtents.data(), &size);
+  ::SelectObject(dc, previous);
+  TickerCellHeight = size.cy;
+}
+
+RECT CCounterWindow::TickerTextBox(const RECT& client) const {
+  if (TickerExtents.empty()) return RECT{0, 0, 0, 0};
+  const int x = client.right - static_cast<int>(std::lround(TickerOffset));
+  const int top = client.bottom - TickerHeight - 10;
+  const int overhang = TickerHeight / 4 + 2;
+  RECT box{x - overhang, top - 2, x + TickerExtents.back() + overhang, top + TickerCellHeight + 2};
+  ::IntersectRect(&box, &box, &client);
+  return box;
 }
 
 void CCounterWindow::DrawTicker(CDC* pDC, const RECT& client) {
   if (!pDC || !Counter) return;
   CSelectGuard select(*pDC, TickerFont.GetSafeHandle());
-  const CString text = GetTickerText();
-  const SIZE extent = pDC->GetTextExtent(text);
+  const HDC dc = pDC->GetSafeHdc();
+  MeasureTicker(dc);
+  const CString& text = Counter->Ticker;
+  const int width = TickerExtents.empty() ? 0 : TickerExtents.back();
   const int x = client.right - static_cast<int>(std::lround(TickerOffset));
   // Fully off to the left: the next frame starts again at the right edge.
-  if (x + extent.cx <= 0) TickerOffset = 0.0;
-  pDC->SetTextColor(Counter->AutoTickerColour ? StateColour(*Counter, Counter->GetColourState())
-                                              : Counter->TickerColour);
-  pDC->TextOut(x, client.bottom - TickerHeight - 10, text);
+  if (x + width <= 0) TickerOffset = 0.0;
+  // The digits' colour as last worked out: it changes only with the digits.
+  pDC->SetTextColor(Counter->AutoTickerColour ? DigitColour : Counter->TickerColour);
+  if (TickerExtents.empty()) return;
+  // Only the characters that reach into the area drawn (and a glyph's
+  // overhang beyond them): a long text costs what a short one does.
+  RECT clip{};
+  if (::GetClipBox(dc, &clip) == NULLREGION) return;
+  const int overhang = TickerHeight + 2;
+  const auto begin = TickerExtents.begin();
+  const auto end = TickerExtents.end();
+  // First character whose right edge passes the clip's left side.
+  const std::size_t first = static_cast<std::size_t>(std::upper_bound(begin, end, clip.left - overhang - x) - begin);
+  // One past the last character whose left edge stands before the clip's
+  // right side; character i starts where character i - 1 ends.
+  const int limit = clip.right + overhang - x;
+  const std::size_t last =
+      limit <= 0 ? 0 : 1 + static_cast<std::size_t>(std::lower_bound(begin, end - 1, limit) - begin);
+  if (first >= last) return;
+  const int start = first == 0 ? 0 : TickerExtents[first - 1];
+  ::TextOutA(dc, x + start, client.bottom - TickerHeight - 10, static_cast<LPCSTR>(text) + first,
+             static_cast<int>(last - first));
 }
+
+void CCounterWindow::ReleaseSnapshot() { Snapshot.Destroy(); }
 
 void CCounterWindow::CaptureSnapshot() {
   RECT client{};
   GetClientRect(&client);
-  if (!HasWindow() || Snapshot.IsNull()) return;
+  if (!HasWindow()) return;
   ClientToScreen(&client);
   const int width = client.right - client.left;
   const int height = client.bottom - client.top;
   if (width <= 0 || height <= 0) return;
+  if (Snapshot.IsNull() || Snapshot.GetWidth() != width || Snapshot.GetHeight() != height) {
+    Snapshot.Destroy();
+    Snapshot.CreateEx(width, height, 24, BI_RGB, nullptr, 0);
+    if (Snapshot.IsNull()) return;
+  }
   CClientDC screen(nullptr);
   CDC image;
   image.Attach(Snapshot.GetDC());

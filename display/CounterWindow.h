@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <vector>
 
+#include "counter/CounterTypes.h"
 #include "framework/Gdi.h"
 #include "framework/String.h"
 #include "framework/Wnd.h"
@@ -25,9 +27,11 @@ public:
 };
 
 // A counter's display: a borderless top-level window showing the counter's
-// time in large digits, with a ticker text along its bottom edge. Its 30 ms
-// timer drives the counter's timekeeping. Everything is drawn into a
-// client-sized back buffer and reaches the screen in one copy.
+// time in large digits, with a ticker text along its bottom edge. The frame
+// clock shared by all displays drives the counter's timekeeping and draws its
+// frames. Everything is drawn into a client-sized back buffer; a frame copies
+// only what changed (the digits' boxes, the ticker text's old and new places)
+// straight to the window, and a paint copies the area the system asks for.
 class CCounterWindow : public CWnd {
   DECLARE_DYNAMIC(CCounterWindow)
 
@@ -44,10 +48,25 @@ public:
   void SetTransparent(bool bTransparent);
   // Draws the ticker text into pDC at the current scroll position.
   void DrawTicker(CDC* pDC, const RECT& client);
-  // Refreshes Snapshot with what the screen shows at the window's client area.
+  // Refreshes Snapshot with what the screen shows at the window's client area;
+  // the image exists from then on until ReleaseSnapshot (a repeater closing).
   void CaptureSnapshot();
+  void ReleaseSnapshot();
   // The bottom strip repainted at the timer rate (twice the ticker height).
   RECT TickerStrip() const;
+
+  // The counter changed what it shows: inside a clock step that step's frame
+  // takes it; otherwise the whole window is repainted.
+  void CounterChanged();
+  // One wake of the frame clock: the counter's Tick when something of it is
+  // due, then one frame of what changed; answers the area drawn.
+  RECT ClockStep(DWORD now, int64_t wallMs, bool tickerFrame);
+  // Draws what changed since the last frame straight to the window (the
+  // digits' old and new boxes and the strip after a counter change, the
+  // ticker text's old and new places on a ticker frame); answers that area.
+  RECT DrawFrame(bool tickerFrame);
+  // Visible, with ticker text to scroll.
+  bool WantsTickerFrames() const;
 
   CBitmap BackBuffer;
   CDC BackBufferDC;
@@ -72,7 +91,7 @@ public:
 protected:
   void OnPaint();
   void OnSize(UINT nType, int cx, int cy);
-  void OnTimer(UINT_PTR nIDEvent);
+  void OnDestroy();
   int OnCreate(LPCREATESTRUCT lpCreateStruct);
   void OnLButtonDown(UINT nFlags, CPoint point);
   void OnLButtonUp(UINT nFlags, CPoint point);
@@ -92,6 +111,37 @@ private:
   // nearest one.
   static void KeepOnAMonitor(RECT& normal);
   void ReleaseBackBuffer();
+  // Works out the digits' text, colour and box once per change, not per frame.
+  void RefreshDigits(const RECT& client);
+  // Works the digits out again and answers what must be drawn for the
+  // change: both boxes, or only the characters that changed.
+  RECT DigitsRepaintArea(const RECT& client);
+  // Moves the ticker by the time since the previous frame.
+  void AdvanceTicker(int width);
+  // Draws the frame into the back buffer, inside area only.
+  void RenderArea(const RECT& client, const RECT& area);
+  // Cumulative widths of the ticker text's characters in the ticker font,
+  // measured once per text and font.
+  void MeasureTicker(HDC dc);
+  // Where the ticker text stands now, with room for glyphs that overhang.
+  RECT TickerTextBox(const RECT& client) const;
 
   bool TimerResolutionRequested = false;
+  bool InClockStep = false;
+  bool DigitsChanged = false;
+  CString DigitText;
+  COLORREF DigitColour = RGB(0, 0, 0);
+  DisplayColour DigitState = Blank;
+  bool DigitsShown = false;
+  RECT DigitBox{0, 0, 0, 0};
+  HFONT DigitFont = nullptr;
+  std::vector<int> DigitExtents;
+  int DigitLeft = 0;
+  int DigitMargin = 0;
+  RECT TickerDrawn{0, 0, 0, 0};
+  COLORREF TickerColourShown = RGB(0, 0, 0);
+  CString MeasuredTicker;
+  HFONT MeasuredFont = nullptr;
+  std::vector<int> TickerExtents;
+  int TickerCellHeight = 0;
 };

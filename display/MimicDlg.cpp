@@ -98,6 +98,8 @@ void CMimicDlg::OnClose() {
 void CMimicDlg::OnNcDestroy() {
   CCounterPage* page = Page;
   CWnd::OnNcDestroy();
+  // Only an open repeater needs the display's snapshot (a full-size image).
+  if (page && page->Counter) page->Counter->Window.ReleaseSnapshot();
   if (page && page->Repeater == this) page->Repeater = nullptr;
   Page = nullptr;
   delete this;

@@ -22,6 +22,11 @@ public:
   DWORD GetTickCount() override { return Milliseconds(); }
   DWORD TimeGetTime() override { return Milliseconds(); }
   int64_t Time64() override { return static_cast<int64_t>(::time(nullptr)); }
+  int64_t TimeMs() override {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+  }
   bool LocalTime(int64_t time, std::tm& out) override {
     const time_t t = static_cast<time_t>(time);
     return ::localtime_r(&t, &out) != nullptr;

@@ -15,6 +15,9 @@ public:
   virtual DWORD GetTickCount() = 0;    // milliseconds, wraps after 49.7 days
   virtual DWORD TimeGetTime() = 0;     // multimedia timer milliseconds
   virtual int64_t Time64() = 0;        // seconds since 1970-01-01 UTC
+  // Milliseconds since 1970-01-01 UTC, for waking at the turn of a wall-clock
+  // second; a clock that knows only whole seconds answers the second's start.
+  virtual int64_t TimeMs() { return Time64() * 1000; }
   // Local broken-down time of a wall-clock second; false when it cannot be computed.
   virtual bool LocalTime(int64_t time, std::tm& out) = 0;
 };

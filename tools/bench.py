@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Measured cost of Velto under Wine: CPU share and peak memory with 1, 4 and
 16 running counters on full-screen (1920 x 1080) displays, with and without a
-scrolling ticker, and the delay from a second's deadline to the moment its
-frame is on the screen.
+scrolling ticker, beside a minimal Win32 program that does the same visible
+work the simple way (velto_polling_reference: one 30 ms timer per window, the
+ticker strip invalidated and repainted through WM_PAINT), and the delay from
+a second's deadline to the moment its frame is on the screen.
 
 Runs the program through velto_soak.exe's bench mode (the real program in
 one process, counters started through their pages) on an Xvfb display and a
@@ -165,27 +167,45 @@ def main():
     args = parser.parse_args()
 
     exe = os.path.join(args.build, "win", "velto_soak.exe")
-    if not os.path.exists(exe):
-        sys.exit(f"{exe} is missing: build first (tools/test.sh, or cmake --build {args.build}/win)")
+    reference = os.path.join(args.build, "win", "velto_polling_reference.exe")
+    for needed in (exe, reference):
+        if not os.path.exists(needed):
+            sys.exit(f"{needed} is missing: build first (tools/test.sh, or cmake --build {args.build}/win)")
     subprocess.check_call([os.path.join(ROOT, "tools", "wine-prefix.sh"), args.prefix])
     env = Environment(args.prefix, "1920x1080x24")
     try:
         print(f"Machine: {os.cpu_count()} cores, load average {os.getloadavg()[0]:.2f} at the start")
         if not args.skip_cpu:
-            print(f"\nCPU share of one core over {args.seconds:.0f} s, each display 1920 x 1080 "
-                  "(velto = the program's own process)")
-            print(f"{'counters':>8} {'ticker':>7} {'velto %':>8} {'wineserver %':>13} {'Xvfb %':>7} "
-                  f"{'peak private MiB':>17} {'VmHWM MiB':>10}")
+            print(f"\nCPU share of one core over {args.seconds:.0f} s, each display 1920 x 1080; total = the "
+                  "program + wineserver + Xvfb; reference = velto_polling_reference doing the same work")
+            print(f"{'counters':>8} {'ticker':>7} {'velto %':>8} {'wineserver %':>13} {'Xvfb %':>7} {'total %':>8} "
+                  f"{'reference %':>12} {'ratio':>6} {'peak private MiB':>17}")
+            private = {}
             for count in [int(c) for c in args.counters.split(",")]:
                 for ticker in (True, False):
                     bench = ["--bench", str(count)] + ([] if ticker else ["--no-ticker"])
                     r = run_program(env, exe, bench, 0, sample_seconds=args.seconds)
-                    if not r.get("ok"):
+                    ref_args = ["--windows", str(count)] + ([] if ticker else ["--no-ticker"])
+                    q = run_program(env, reference, ref_args, 0, sample_seconds=args.seconds)
+                    if not r.get("ok") or not q.get("ok"):
                         print(f"{count:>8} {'yes' if ticker else 'no':>7}  (run failed)")
                         continue
+                    total = r["velto"] + r["wineserver"] + r["xvfb"]
+                    ref_total = q["velto"] + q["wineserver"] + q["xvfb"]
+                    ratio = total / ref_total if ref_total > 0 else float("nan")
+                    if not ticker:
+                        private[count] = r.get("peak_private", 0)
                     print(f"{count:>8} {'yes' if ticker else 'no':>7} {r['velto']:>8.1f} {r['wineserver']:>13.1f} "
-                          f"{r['xvfb']:>7.1f} {r.get('peak_private', 0) / 1024:>17.1f} {r['vmhwm'] / 1024:>10.1f}",
-                          flush=True)
+                          f"{r['xvfb']:>7.1f} {total:>8.1f} {ref_total:>12.1f} {ratio:>5.2f}x "
+                          f"{r.get('peak_private', 0) / 1024:>17.1f}", flush=True)
+            counts = sorted(private)
+            if len(counts) >= 2 and counts[-1] > counts[0]:
+                per_display = (private[counts[-1]] - private[counts[0]]) / (counts[-1] - counts[0])
+                # The back buffer: one 32-bit pixel per pixel of a full-screen client area.
+                back_buffer = 1920 * 1080 * 4 / 1024
+                print(f"\nPrivate memory per display (from {counts[0]} and {counts[-1]} displays, no repeater): "
+                      f"{per_display / 1024:.2f} MiB = back buffer {back_buffer / 1024:.2f} MiB "
+                      f"+ {(per_display - back_buffer) / 1024:.2f} MiB")
         if not args.skip_latency:
             print(f"\nDeadline of a counted second to the end of the copy of its frame to the screen, "
                   f"over {args.latency_seconds:.0f} s (with ticker)")

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "device/ExpanderOutput.h"
+#include "display/FramePlan.h"
 #include "support/CounterHarness.h"
 #include "support/SimulatedExpander.h"
 
@@ -441,6 +442,50 @@ TEST(CounterConstruction, DefaultsAreIdleWithGreenYellowRedArial) {
   EXPECT_EQ(counter.RedStyle.Colour, RGB(255, 0, 0));
   EXPECT_STREQ(counter.RedStyle.LogFont.lfFaceName, "Arial");
   EXPECT_FALSE(counter.Window.HasWindow()) << "construction creates no window";
+}
+
+// When the frame clock must wake for a counter: nothing for one that cannot
+// change by itself, otherwise its earliest deadline.
+TEST_F(Timekeeping, NextDueIsTheEarliestDeadlineAndNoneWhileNothingCanChange) {
+  DWORD due = 0;
+  auto next = [&]() { return CounterNextDue(Counter, Clock.Ticks, Clock.TimeMs(), due); };
+  EXPECT_FALSE(next()) << "never started";
+  Counter.Flashing = true;
+  ASSERT_TRUE(next());
+  EXPECT_EQ(due, Counter.NextFlashTick);
+  Counter.Flashing = false;
+
+  Counter.Start(2, DownToZero, Auto, 0, 0);
+  ASSERT_TRUE(next());
+  EXPECT_EQ(due, Clock.Ticks + 1000);
+  Counter.Paused = true;
+  ASSERT_TRUE(next()) << "a paused counter still looks in once a second";
+  EXPECT_EQ(due, Clock.Ticks + 1000);
+  Counter.Paused = false;
+  RunFor(2000);
+  EXPECT_EQ(Text(), "00:00");
+  EXPECT_FALSE(next()) << "a finished count-down";
+  Counter.Continuous = true;
+  EXPECT_TRUE(next());
+  Counter.Continuous = false;
+
+  // A real-time counter: at the turn of the wall-clock second (one
+  // millisecond after it), or at once when the shown second is behind.
+  Clock.Wall = 1000;
+  Clock.WallMs = 400;
+  Counter.Start(0, RealTime24, Auto, 0, 0);
+  ASSERT_TRUE(next());
+  EXPECT_EQ(due, Clock.Ticks + 601);
+  Clock.Advance(700);
+  ASSERT_TRUE(next());
+  EXPECT_EQ(due, Clock.Ticks);
+  // Across the wrap of the millisecond counter the earlier deadline still wins.
+  Counter.Type = CountUp;
+  Counter.Flashing = true;
+  Counter.NextFlashTick = 0xFFFFFF00u;
+  Counter.NextSecondTick = 0x00000100u;
+  ASSERT_TRUE(next());
+  EXPECT_EQ(due, 0xFFFFFF00u);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@ public:
   DWORD GetTickCount() override { return Ticks; }
   DWORD TimeGetTime() override { return MultimediaTime; }
   int64_t Time64() override { return Wall; }
+  int64_t TimeMs() override { return Wall * 1000 + WallMs; }
   bool LocalTime(int64_t time, std::tm& out) override;
 
   // Moves every clock forward by ms milliseconds (the wall clock by whole seconds).

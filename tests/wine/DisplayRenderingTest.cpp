@@ -8,6 +8,7 @@
 #include "counter/Counter.h"
 #include "display/CounterWindow.h"
 #include "display/FitSearch.h"
+#include "display/FrameClock.h"
 #include "display/TextFit.h"
 #include "support/ManualClock.h"
 #include "support/ScratchRegistry.h"
@@ -24,15 +25,15 @@ bool NotBlack(COLORREF c) {
   return !IsBlack(c);
 }
 
-// A counter whose display has a client area of a given size, its own timer
-// stopped so that only the test paints, and the clock in the test's hand.
+// A counter whose display has a client area of a given size, out of the
+// frame clock so that only the test paints, and the clock in the test's hand.
 class DisplayRendering : public ::testing::Test {
 protected:
   void SetUp() override {
     ScratchRegistry::Clear();
     Counter = std::make_unique<CCounter>(1);
     Counter->CreateDisplay();
-    Window().KillTimer(1);
+    CFrameClock::Instance().Leave(Window());
     Resize(1000, 480);
   }
   void TearDown() override {

@@ -9,6 +9,7 @@
 
 #include "counter/Counter.h"
 #include "display/CounterWindow.h"
+#include "support/ManualClock.h"
 #include "support/ScratchRegistry.h"
 #include "wine/DisplayTestSupport.h"
 
@@ -251,20 +252,55 @@ TEST_F(DisplayWindow, ReCreatedWindowKeepsItsModesAndPlacement) {
   EXPECT_TRUE(SameRect(WindowRect(window), placed));
 }
 
-TEST_F(DisplayWindow, TimerInvalidatesOnlyTheTickerStrip) {
+TEST_F(DisplayWindow, TickerFrameDrawsOnlyTheTickerLine) {
   auto counter = MakeCounter();
   CCounterWindow& window = counter->Window;
   SetClientSize(window, 640, 480);
   Pump();
-  HWND hwnd = window.GetSafeHwnd();
-  ::ValidateRect(hwnd, nullptr);
-  ::SendMessageA(hwnd, WM_TIMER, 1, 0);
-  RECT dirty{};
-  EXPECT_FALSE(::GetUpdateRect(hwnd, &dirty, FALSE)) << "no ticker text, nothing to repaint";
+  RECT drawn = window.DrawFrame(true);
+  EXPECT_TRUE(::IsRectEmpty(&drawn)) << "no ticker text, nothing to draw";
   counter->Ticker = "News";
-  ::SendMessageA(hwnd, WM_TIMER, 1, 0);
-  ASSERT_TRUE(::GetUpdateRect(hwnd, &dirty, FALSE));
-  EXPECT_TRUE(SameRect(dirty, RECT{0, 480 - 60, 640, 480}));
+  window.TickerOffset = 300;
+  window.DrawFrame(true);
+  drawn = window.DrawFrame(true);
+  ASSERT_FALSE(::IsRectEmpty(&drawn));
+  // The text's line inside the strip, around where the text stands.
+  EXPECT_GE(drawn.top, 480 - 60);
+  EXPECT_LE(drawn.bottom, 480);
+  EXPECT_GE(drawn.left, 640 - 300 - 20);
+  EXPECT_LT(drawn.right, 640);
+  drawn = window.DrawFrame(false);
+  EXPECT_TRUE(::IsRectEmpty(&drawn)) << "no ticker frame, nothing changed";
+}
+
+TEST_F(DisplayWindow, CountedSecondDrawsOnlyWhatChanged) {
+  ManualClock clock;
+  auto counter = MakeCounter();
+  CCounterWindow& window = counter->Window;
+  SetClientSize(window, 640, 480);
+  counter->Start(83, DownToZero, MinSec, 0, 0);
+  Pump();
+  RECT drawn = window.ClockStep(clock.Ticks, clock.TimeMs(), false);
+  EXPECT_TRUE(::IsRectEmpty(&drawn)) << "nothing due yet";
+  clock.Advance(1000);
+  drawn = window.ClockStep(clock.Ticks, clock.TimeMs(), false);
+  EXPECT_EQ(counter->GetDisplayText(), "01:22");
+  ASSERT_FALSE(::IsRectEmpty(&drawn));
+  EXPECT_GT(drawn.left, 640 / 2) << "the last digit only";
+  EXPECT_LT(drawn.right - drawn.left, 640 / 3);
+  // With ticker text the strip comes too when the digits change colour (an
+  // automatically coloured ticker follows them), and only then.
+  counter->SetTicker("News");
+  Pump();
+  clock.Advance(1000);
+  drawn = window.ClockStep(clock.Ticks, clock.TimeMs(), false);
+  EXPECT_GT(drawn.left, 0) << "same colour, no strip";
+  counter->OrangeTime = CTimeSpan(static_cast<int64_t>(100));
+  clock.Advance(1000);
+  drawn = window.ClockStep(clock.Ticks, clock.TimeMs(), false);
+  EXPECT_EQ(drawn.bottom, 480);
+  EXPECT_EQ(drawn.left, 0);
+  EXPECT_GT(drawn.top, 0) << "not the whole window";
 }
 
 TEST_F(DisplayWindow, ThirtyMillisecondTimerDrivesTheCounter) {

@@ -52,6 +52,9 @@ private:
   static void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD);
   void Step();
   void StepBench(DWORD now);
+  // How long the benchmark's driver sleeps: until the run ends, at most 10 s.
+  UINT BenchStepMs(DWORD now) const;
+  bool BenchSettled = false;
   void StartAll();
   HWND ShowPage(int index);
   static void Click(HWND page, int id);

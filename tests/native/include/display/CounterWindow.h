@@ -15,6 +15,7 @@ public:
   void Invalidate(BOOL = TRUE) {
     if (Alive) ++Invalidations;
   }
+  void CounterChanged() { Invalidate(); }
   void GetClientRect(RECT* rect) const { *rect = Alive ? Client : RECT{0, 0, 0, 0}; }
   void CreateTickerFont(int nClientHeight) { TickerFontHeight = nClientHeight; }
   BOOL DestroyWindow() {
