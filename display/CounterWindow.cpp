@@ -468,13 +468,13 @@ RECT CCounterWindow::ClockStep(DWORD now, int64_t wallMs, bool tickerFrame) {
   const bool tickDue = CounterNextDue(*Counter, now, wallMs, due) && IsDue(now, due);
   const bool frame = tickerFrame && WantsTickerFrames();
   if (!tickDue && !frame) return RECT{0, 0, 0, 0};
-  if (Observer) Observer->TimerBegin(*this);
   if (tickDue) {
+    if (Observer) Observer->TimerBegin(*this);
     InClockStep = true;
     Counter->Tick();
     InClockStep = false;
+    if (Observer) Observer->TimerEnd(*this);
   }
-  if (Observer) Observer->TimerEnd(*this);
   return DrawFrame(frame);
 }
 

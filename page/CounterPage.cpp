@@ -89,7 +89,6 @@ BOOL CCounterPage::OnInitDialog() {
   LoadSettings();
   EnableEditingControls();
   Counter->Window.SetTransparent(IsDlgButtonChecked(IDC_TRANSPARENT) == BST_CHECKED);
-  SetTimer(PageTimer, 1000, nullptr);
   return TRUE;
 }
 
@@ -239,7 +238,9 @@ void CCounterPage::EnableEditingControls() {
 }
 
 void CCounterPage::RepaintDisplay() {
-  if (Counter->Window.HasWindow()) ::InvalidateRect(Counter->Window.GetSafeHwnd(), nullptr, TRUE);
+  // Also tells the displays' clock, which plans its next wake from what the
+  // counter now does (a continued counter needs its seconds again).
+  if (Counter->Window.HasWindow()) Counter->Window.CounterChanged();
 }
 
 void CCounterPage::ApplyOnTop(bool onTop) {
@@ -289,6 +290,12 @@ void CCounterPage::OnPause() {
   RepaintDisplay();
   Counter->UpdateHardware();
   SetDlgItemText(IDC_PAUSE, Counter->Paused ? "&Continue" : "&Pause");
+  // The caption shows the frozen time while paused; otherwise nothing needs
+  // the page to wake.
+  if (Counter->Paused)
+    SetTimer(PageTimer, 1000, nullptr);
+  else
+    KillTimer(PageTimer);
 }
 
 void CCounterPage::OnUpdate() {

@@ -459,8 +459,7 @@ TEST_F(Timekeeping, NextDueIsTheEarliestDeadlineAndNoneWhileNothingCanChange) {
   ASSERT_TRUE(next());
   EXPECT_EQ(due, Clock.Ticks + 1000);
   Counter.Paused = true;
-  ASSERT_TRUE(next()) << "a paused counter still looks in once a second";
-  EXPECT_EQ(due, Clock.Ticks + 1000);
+  EXPECT_FALSE(next()) << "a paused counter";
   Counter.Paused = false;
   RunFor(2000);
   EXPECT_EQ(Text(), "00:00");

@@ -26,6 +26,7 @@ public:
   DWORD GetTickCount() override { return Read().Tick; }
   DWORD TimeGetTime() override { return Read().Multimedia; }
   int64_t Time64() override { return FloorDiv(Read().WallMs, 1000); }
+  int64_t TimeMs() override { return Read().WallMs; }
   bool LocalTime(int64_t time, std::tm& out) override { return SystemClock().LocalTime(time, out); }
 
   // Milliseconds since 1970 on the program's wall clock.

@@ -525,7 +525,7 @@ int SoakDriver::Finish() {
   std::printf("  paint:                %llu, median %.2f ms, p99 %.2f ms, longest %.2f ms\n",
               static_cast<unsigned long long>(Watch.Paint.Count), Watch.Paint.Quantile(0.5), Watch.Paint.Quantile(0.99),
               Watch.Paint.Max);
-  std::printf("  timer gap (one window): median %.1f ms, p99 %.1f ms, longest %.1f ms\n", Watch.TimerGap.Quantile(0.5),
+  std::printf("  gap between one window's ticks: median %.1f ms, p99 %.1f ms, longest %.1f ms\n", Watch.TimerGap.Quantile(0.5),
               Watch.TimerGap.Quantile(0.99), Watch.TimerGap.Max);
   std::printf("  deadline to frame:    %llu seconds, median %.1f ms, p99 %.1f ms, longest %.1f ms\n",
               static_cast<unsigned long long>(Watch.Latency.Count), Watch.Latency.Quantile(0.5),
