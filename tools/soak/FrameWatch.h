@@ -54,6 +54,8 @@ public:
     double Ms;
   };
   static constexpr double ShortestSecondMs = 500.0;
+  // A frame this close after its deadline is on time.
+  static constexpr int32_t OnTimeMs = 250;
 
   FrameWatch();
   ~FrameWatch() override;
@@ -79,6 +81,8 @@ public:
   Histogram OnScreen{5000.0};
   double ShortestOnScreen = 0.0;
   std::vector<ShortSecond> ShortSeconds;
+  // Short only because the machine held their first frame back.
+  int64_t HeldBackSeconds = 0;
 
   Histogram TimerHandler{500.0};
   Histogram Paint{500.0};

@@ -545,8 +545,9 @@ int SoakDriver::Finish() {
   }
   std::printf(
       "  counted seconds on the screen: %llu, shortest %.0f ms, median %.0f ms (the first after each Start "
-      "not judged)\n",
-      static_cast<unsigned long long>(Watch.OnScreen.Count), Watch.ShortestOnScreen, Watch.OnScreen.Quantile(0.5));
+      "not judged; %lld short only because the machine held their first frame back)\n",
+      static_cast<unsigned long long>(Watch.OnScreen.Count), Watch.ShortestOnScreen, Watch.OnScreen.Quantile(0.5),
+      static_cast<long long>(Watch.HeldBackSeconds));
   for (const FrameWatch::ShortSecond& shown : Watch.ShortSeconds) {
     char text[200];
     std::snprintf(text, sizeof text, "a counted second (%s) stood on the screen for only %.0f ms",
