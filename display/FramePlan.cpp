@@ -29,8 +29,6 @@ bool CounterNextDue(const CCounter& counter, DWORD now, int64_t wallMs, DWORD& d
     }
     return has;
   }
-  // Paused, nothing moves: Continue catches the grid up and re-plans.
-  if (counter.Paused) return has;
   const bool finished = counter.Type == DownToZero && !counter.Continuous && counter.Elapsed >= counter.TotalTime;
   if (!finished) KeepEarlier(has, due, counter.NextSecondTick);
   return has;
