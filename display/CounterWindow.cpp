@@ -69,6 +69,7 @@ CCounterWindow::CCounterWindow() {
 
 CCounterWindow::~CCounterWindow() {
   CFrameClock::Instance().Leave(*this);
+  WindowTickerFont.reset();
   Snapshot.Destroy();
   Monitors.clear();
   TickerFont.DeleteObject();
@@ -145,8 +146,11 @@ void CCounterWindow::KeepOnAMonitor(RECT& normal) {
 void CCounterWindow::CreateDisplay(CCounter* pCounter, const CString& strName) {
   Counter = pCounter;
   const RECT rect = ChooseInitialRect();
-  LPCTSTR windowClass =
-      AfxRegisterWndClass(CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, ::LoadCursorA(nullptr, IDC_ARROW), nullptr, nullptr);
+  // A context of its own (CS_OWNDC): ticker frames go straight to the window
+  // 33 times a second, and a common context is made up again (its font too)
+  // at every GetDC, which under Wine cost a third of a frame.
+  LPCTSTR windowClass = AfxRegisterWndClass(CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS | CS_OWNDC,
+                                            ::LoadCursorA(nullptr, IDC_ARROW), nullptr, nullptr);
   if (!CreateEx(0, windowClass, "Velto - " + strName, WS_POPUP | WS_BORDER | WS_SYSMENU | WS_THICKFRAME, rect,
                 nullptr, 0, nullptr))
     return;
@@ -170,6 +174,7 @@ void CCounterWindow::OnDestroy() {
   // Closed by the user (Alt+F4) or by its counter: it leaves the clock; a
   // re-created window joins again.
   CFrameClock::Instance().Leave(*this);
+  WindowTickerFont.reset();
   CWnd::OnDestroy();
 }
 
@@ -295,6 +300,7 @@ void CCounterWindow::OnSize(UINT nType, int cx, int cy) {
 void CCounterWindow::CreateTickerFont(int nClientHeight) {
   const int size = Counter ? Counter->TickerSize : 0;
   const int divisor = size == 1 ? 12 : size == 2 ? 6 : 16;
+  WindowTickerFont.reset();
   TickerFont.DeleteObject();
   TickerHeight = nClientHeight / divisor;
   TickerFont.CreateFont(TickerHeight, 0, 0, 0, 0, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
@@ -501,30 +507,58 @@ RECT CCounterWindow::DrawFrame(bool tickerFrame) {
   }
   // Only ticker frames move the ticker: a counted second draws no more than
   // its digits, so that it reaches the screen sooner.
+  RECT tickerArea{0, 0, 0, 0};
   if (tickerFrame) {
     AdvanceTicker(client.right - client.left);
-    Unite(area, TickerDrawn);
+    tickerArea = TickerDrawn;
     TickerDrawn = RECT{0, 0, 0, 0};
     if (!Counter->Ticker.IsEmpty()) {
-      MeasureTicker(BackBufferDC.GetSafeHdc());
+      MeasureTicker(BackBufferDC);
       TickerDrawn = TickerTextBox(client);
-      Unite(area, TickerDrawn);
+      Unite(tickerArea, TickerDrawn);
     }
   }
-  if (::IsRectEmpty(&area)) return area;
-
-  if (Observer) Observer->PaintBegin(*this);
-  RenderArea(client, area);
-  if (HDC window = ::GetDC(m_hWnd)) {
-    ::BitBlt(window, area.left, area.top, area.right - area.left, area.bottom - area.top, BackBufferDC.GetSafeHdc(),
-             area.left, area.top, SRCCOPY);
-    ::ReleaseDC(m_hWnd, window);
+  // The ticker's line clear of the digits and of what the buffer draws now
+  // goes straight onto the window, after the digits.
+  RECT overlap{};
+  const bool tickerApart = !::IsRectEmpty(&tickerArea) && !Transparent &&
+                           !(DigitsShown && ::IntersectRect(&overlap, &tickerArea, &DigitBox)) &&
+                           !::IntersectRect(&overlap, &tickerArea, &area);
+  if (!tickerApart) Unite(area, tickerArea);
+  if (!::IsRectEmpty(&area)) {
+    if (Observer) Observer->PaintBegin(*this);
+    RenderArea(client, area);
+    CClientDC window(this);
+    window.BitBlt(area.left, area.top, area.right - area.left, area.bottom - area.top, &BackBufferDC, area.left,
+                  area.top, SRCCOPY);
+    if (Observer) Observer->PaintEnd(*this);
   }
-  if (Observer) Observer->PaintEnd(*this);
+  if (tickerApart) {
+    if (Observer) Observer->PaintBegin(*this);
+    DrawTickerLine(client, tickerArea);
+    if (Observer) Observer->PaintEnd(*this);
+    Unite(area, tickerArea);
+  }
   return area;
 }
 
-void CCounterWindow::MeasureTicker(HDC dc) {
+void CCounterWindow::DrawTickerLine(const RECT& client, const RECT& line) {
+  // The window's own context keeps what is set here between frames, the
+  // font too: selecting one is not free (the X11 driver under Wine reads the
+  // user's X resources each time).
+  CClientDC window(this);
+  if (!WindowTickerFont) WindowTickerFont.emplace(window, TickerFont.GetSafeHandle());
+  window.SetBkMode(TRANSPARENT);
+  ::SetBkColor(window.GetSafeHdc(), RGB(0, 0, 0));
+  window.SetTextColor(Counter->AutoTickerColour ? DigitColour : Counter->TickerColour);
+  // One call clears the line and draws the text over it, so the line is
+  // never seen empty.
+  const TickerRun run = VisibleTicker(client, line);
+  ::ExtTextOutA(window.GetSafeHdc(), run.X, run.Y, ETO_OPAQUE | ETO_CLIPPED, &line,
+                static_cast<LPCSTR>(Counter->Ticker) + run.First, static_cast<UINT>(run.Count), nullptr);
+}
+
+void CCounterWindow::MeasureTicker(CDC& dc) {
   const CString& text = Counter->Ticker;
   HFONT font = static_cast<HFONT>(TickerFont.GetSafeHandle());
   if (font == MeasuredFont && text == MeasuredTicker) return;
@@ -533,10 +567,9 @@ void CCounterWindow::MeasureTicker(HDC dc) {
   TickerExtents.assign(static_cast<std::size_t>(text.GetLength()), 0);
   TickerCellHeight = 0;
   if (text.IsEmpty()) return;
-  HGDIOBJ previous = ::SelectObject(dc, font);
+  CSelectGuard select(dc, font);
   SIZE size{0, 0};
-  ::GetTextExtentExPointA(dc, text, text.GetLength(), 0, nullptr, TickerExtents.data(), &size);
-  ::SelectObject(dc, previous);
+  ::GetTextExtentExPointA(dc.GetSafeHdc(), text, text.GetLength(), 0, nullptr, TickerExtents.data(), &size);
   TickerCellHeight = size.cy;
 }
 
@@ -550,37 +583,45 @@ RECT CCounterWindow::TickerTextBox(const RECT& client) const {
   return box;
 }
 
-void CCounterWindow::DrawTicker(CDC* pDC, const RECT& client) {
-  if (!pDC || !Counter) return;
-  CSelectGuard select(*pDC, TickerFont.GetSafeHandle());
-  const HDC dc = pDC->GetSafeHdc();
-  MeasureTicker(dc);
-  const CString& text = Counter->Ticker;
+CCounterWindow::TickerRun CCounterWindow::VisibleTicker(const RECT& client, const RECT& bounds) {
+  TickerRun run;
   const int width = TickerExtents.empty() ? 0 : TickerExtents.back();
-  const int x = client.right - static_cast<int>(std::lround(TickerOffset));
+  run.X = client.right - static_cast<int>(std::lround(TickerOffset));
+  run.Y = client.bottom - TickerHeight - 10;
   // Fully off to the left: the next frame starts again at the right edge.
-  if (x + width <= 0) TickerOffset = 0.0;
-  // The digits' colour as last worked out: it changes only with the digits.
-  pDC->SetTextColor(Counter->AutoTickerColour ? DigitColour : Counter->TickerColour);
-  if (TickerExtents.empty()) return;
-  // Only the characters that reach into the area drawn (and a glyph's
-  // overhang beyond them): a long text costs what a short one does.
-  RECT clip{};
-  if (::GetClipBox(dc, &clip) == NULLREGION) return;
+  if (run.X + width <= 0) TickerOffset = 0.0;
+  if (TickerExtents.empty()) return run;
+  // Only the characters that reach into bounds (and a glyph's overhang
+  // beyond them): a long text costs what a short one does.
   const int overhang = TickerHeight + 2;
   const auto begin = TickerExtents.begin();
   const auto end = TickerExtents.end();
-  // First character whose right edge passes the clip's left side.
-  const std::size_t first = static_cast<std::size_t>(std::upper_bound(begin, end, clip.left - overhang - x) - begin);
-  // One past the last character whose left edge stands before the clip's
-  // right side; character i starts where character i - 1 ends.
-  const int limit = clip.right + overhang - x;
+  // First character whose right edge passes the left side of bounds.
+  const std::size_t first =
+      static_cast<std::size_t>(std::upper_bound(begin, end, bounds.left - overhang - run.X) - begin);
+  // One past the last character whose left edge stands before the right
+  // side; character i starts where character i - 1 ends.
+  const int limit = bounds.right + overhang - run.X;
   const std::size_t last =
       limit <= 0 ? 0 : 1 + static_cast<std::size_t>(std::lower_bound(begin, end - 1, limit) - begin);
-  if (first >= last) return;
-  const int start = first == 0 ? 0 : TickerExtents[first - 1];
-  ::TextOutA(dc, x + start, client.bottom - TickerHeight - 10, static_cast<LPCSTR>(text) + first,
-             static_cast<int>(last - first));
+  if (first >= last) return run;
+  run.X += first == 0 ? 0 : TickerExtents[first - 1];
+  run.First = static_cast<int>(first);
+  run.Count = static_cast<int>(last - first);
+  return run;
+}
+
+void CCounterWindow::DrawTicker(CDC* pDC, const RECT& client) {
+  if (!pDC || !Counter) return;
+  CSelectGuard select(*pDC, TickerFont.GetSafeHandle());
+  MeasureTicker(*pDC);
+  // The digits' colour as last worked out: it changes only with the digits.
+  pDC->SetTextColor(Counter->AutoTickerColour ? DigitColour : Counter->TickerColour);
+  RECT clip{};
+  const bool visible = ::GetClipBox(pDC->GetSafeHdc(), &clip) != NULLREGION;
+  const TickerRun run = VisibleTicker(client, visible ? clip : RECT{0, 0, 0, 0});
+  if (run.Count > 0)
+    ::TextOutA(pDC->GetSafeHdc(), run.X, run.Y, static_cast<LPCSTR>(Counter->Ticker) + run.First, run.Count);
 }
 
 void CCounterWindow::ReleaseSnapshot() { Snapshot.Destroy(); }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "counter/CounterTypes.h"
@@ -30,8 +31,9 @@ public:
 // time in large digits, with a ticker text along its bottom edge. The frame
 // clock shared by all displays drives the counter's timekeeping and draws its
 // frames. Everything is drawn into a client-sized back buffer; a frame copies
-// only what changed (the digits' boxes, the ticker text's old and new places)
-// straight to the window, and a paint copies the area the system asks for.
+// only what changed (the digits' boxes) straight to the window, and a paint
+// copies the area the system asks for. A ticker frame clear of the digits
+// draws the ticker text's old and new places onto the window in one call.
 class CCounterWindow : public CWnd {
   DECLARE_DYNAMIC(CCounterWindow)
 
@@ -62,7 +64,7 @@ public:
   // due, then one frame of what changed; answers the area drawn.
   RECT ClockStep(DWORD now, int64_t wallMs, bool tickerFrame);
   // Draws what changed since the last frame straight to the window (the
-  // digits' old and new boxes and the strip after a counter change, the
+  // digits' old and new boxes and the strip after a counter change, then the
   // ticker text's old and new places on a ticker frame); answers that area.
   RECT DrawFrame(bool tickerFrame);
   // Visible, with ticker text to scroll.
@@ -122,7 +124,17 @@ private:
   void RenderArea(const RECT& client, const RECT& area);
   // Cumulative widths of the ticker text's characters in the ticker font,
   // measured once per text and font.
-  void MeasureTicker(HDC dc);
+  void MeasureTicker(CDC& dc);
+  // The ticker characters that reach into bounds and where they start.
+  struct TickerRun {
+    int X = 0;
+    int Y = 0;
+    int First = 0;
+    int Count = 0;
+  };
+  TickerRun VisibleTicker(const RECT& client, const RECT& bounds);
+  // One ticker frame of the line area straight onto the window.
+  void DrawTickerLine(const RECT& client, const RECT& line);
   // Where the ticker text stands now, with room for glyphs that overhang.
   RECT TickerTextBox(const RECT& client) const;
 
@@ -144,4 +156,7 @@ private:
   HFONT MeasuredFont = nullptr;
   std::vector<int> TickerExtents;
   int TickerCellHeight = 0;
+  // The ticker font as selected in the window's own context (the class has
+  // CS_OWNDC) from the first ticker frame until the font or the window goes.
+  std::optional<CSelectGuard> WindowTickerFont;
 };

@@ -64,8 +64,10 @@ int CWinApp::Run() {
       ::TranslateMessage(&msg);
       ::DispatchMessageA(&msg);
     }
-    MSG next{};
-    if (!::PeekMessageA(&next, nullptr, 0, 0, PM_NOREMOVE)) CWnd::DeleteTempMap();
+    // Temporary wrappers live for one message's handlers at most. Letting
+    // them go here costs nothing when there are none; asking whether the
+    // queue is empty would cost a trip to the system on every message.
+    CWnd::DeleteTempMap();
   }
   CWnd::DeleteTempMap();
   return ExitInstance();

@@ -86,7 +86,8 @@ TEST_F(DisplayWindow, ClassAndStylesAreThoseOfABorderlessDisplay) {
   HWND hwnd = counter->Window.GetSafeHwnd();
   EXPECT_EQ(static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_STYLE)) & ~(WS_VISIBLE | WS_CLIPSIBLINGS), 0x808C0000u);
   EXPECT_EQ(static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_EXSTYLE)) & (WS_EX_LAYERED | WS_EX_TOPMOST), 0u);
-  EXPECT_EQ(static_cast<UINT>(::GetClassLongPtrA(hwnd, GCL_STYLE)), UINT(CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS));
+  EXPECT_EQ(static_cast<UINT>(::GetClassLongPtrA(hwnd, GCL_STYLE)),
+            UINT(CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS | CS_OWNDC));
   EXPECT_EQ(::GetClassLongPtrA(hwnd, GCLP_HBRBACKGROUND), 0);
   EXPECT_EQ(counter->Window.GetWindowText(), "Velto - Counter");
   EXPECT_NE(::SendMessageA(hwnd, WM_GETICON, ICON_BIG, 0), 0) << "the application icon";
@@ -189,8 +190,8 @@ void CheckDragKeepsThePressedPoint(CCounterWindow& window) {
   ::SendMessageA(hwnd, WM_MOUSEMOVE, MK_LBUTTON, PointParam(pressed.x, pressed.y));
   EXPECT_TRUE(SameRect(WindowRect(window), before)) << "jumped at the first move";
 
-  for (const POINT cursor : {POINT{screenPressed.x + 37, screenPressed.y + 11}, POINT{screenPressed.x - 5, 300},
-                             POINT{700, 222}}) {
+  for (const POINT cursor :
+       {POINT{screenPressed.x + 37, screenPressed.y + 11}, POINT{screenPressed.x - 5, 300}, POINT{700, 222}}) {
     POINT client = cursor;
     window.ScreenToClient(&client);  // what the message carries
     ::SendMessageA(hwnd, WM_MOUSEMOVE, MK_LBUTTON, PointParam(client.x, client.y));
@@ -252,7 +253,8 @@ TEST_F(DisplayWindow, ReCreatedWindowKeepsItsModesAndPlacement) {
   EXPECT_TRUE(SameRect(WindowRect(window), placed));
 }
 
-TEST_F(DisplayWindow, TickerFrameDrawsOnlyTheTickerLine) {
+TEST_F(DisplayWindow, TickerFrameDrawsOnlyTheTickerLineAndWhatAFullPaintWould) {
+  ManualClock clock;  // the ticker moves only when the test moves it
   auto counter = MakeCounter();
   CCounterWindow& window = counter->Window;
   SetClientSize(window, 640, 480);
@@ -260,15 +262,35 @@ TEST_F(DisplayWindow, TickerFrameDrawsOnlyTheTickerLine) {
   RECT drawn = window.DrawFrame(true);
   EXPECT_TRUE(::IsRectEmpty(&drawn)) << "no ticker text, nothing to draw";
   counter->Ticker = "News";
+  counter->AutoTickerColour = false;
+  counter->TickerColour = RGB(255, 255, 0);
   window.TickerOffset = 300;
   window.DrawFrame(true);
+  window.TickerOffset = 340;
   drawn = window.DrawFrame(true);
   ASSERT_FALSE(::IsRectEmpty(&drawn));
-  // The text's line inside the strip, around where the text stands.
+  // The text's line inside the strip, its old place and its new.
   EXPECT_GE(drawn.top, 480 - 60);
   EXPECT_LE(drawn.bottom, 480);
-  EXPECT_GE(drawn.left, 640 - 300 - 20);
+  EXPECT_GE(drawn.left, 640 - 340 - 20);
   EXPECT_LT(drawn.right, 640);
+  // Drawn straight onto the window, the frame shows what a paint of the whole
+  // window through the back buffer shows: the text moved, its old place clear.
+  HDC screen = ::GetDC(window.GetSafeHwnd());
+  std::vector<COLORREF> shown;
+  for (int y = drawn.top; y < drawn.bottom; ++y)
+    for (int x = drawn.left; x < drawn.right; ++x) shown.push_back(::GetPixel(screen, x, y));
+  ::ReleaseDC(window.GetSafeHwnd(), screen);
+  PaintNow(window);
+  std::size_t i = 0, different = 0, lit = 0;
+  for (int y = drawn.top; y < drawn.bottom; ++y)
+    for (int x = drawn.left; x < drawn.right; ++x, ++i) {
+      const COLORREF painted = ::GetPixel(window.BackBufferDC.GetSafeHdc(), x, y);
+      if (painted != shown[i]) ++different;
+      if (painted == RGB(255, 255, 0)) ++lit;
+    }
+  EXPECT_GT(lit, 50u) << "the text is in the area compared";
+  EXPECT_EQ(different, 0u);
   drawn = window.DrawFrame(false);
   EXPECT_TRUE(::IsRectEmpty(&drawn)) << "no ticker frame, nothing changed";
 }

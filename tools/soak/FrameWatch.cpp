@@ -115,6 +115,7 @@ void FrameWatch::TimerEnd(CCounterWindow& window) {
       } else if (!slot->FramePending) {
         slot->FramePending = true;
         slot->PendingDeadline = FromTickCount(slot->DeadlineBefore);
+        Wake.Add(Ms(slot->LastTimerBegin - slot->PendingDeadline));
       }
     }
   }

@@ -88,6 +88,8 @@ public:
   Histogram Paint{500.0};
   Histogram TimerGap{2000.0};
   Histogram Latency{2000.0};
+  // The part of it until the clock woke the window.
+  Histogram Wake{2000.0};
 
 private:
   Slot* FindSlot(const CCounterWindow& window);
