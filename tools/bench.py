@@ -4,7 +4,9 @@
 scrolling ticker, beside a minimal Win32 program that does the same visible
 work the simple way (velto_polling_reference: one 30 ms timer per window, the
 ticker strip invalidated and repainted through WM_PAINT), and the delay from
-a second's deadline to the moment its frame is on the screen.
+a second's deadline to the moment its frame is on the screen. The same
+program with its windows up and idle gives the floor that Wine and the X
+server charge any program; the net ratio compares what each costs above it.
 
 Runs the program through velto_soak.exe's bench mode (the real program in
 one process, counters started through their pages) on an Xvfb display and a
@@ -178,10 +180,15 @@ def main():
         if not args.skip_cpu:
             print(f"\nCPU share of one core over {args.seconds:.0f} s, each display 1920 x 1080; total = the "
                   "program + wineserver + Xvfb; reference = velto_polling_reference doing the same work")
+            print("idle = the reference with its windows up and nothing moving: what Wine and the X server cost "
+                  "any program; net = the ratio of what each costs above that floor")
             print(f"{'counters':>8} {'ticker':>7} {'velto %':>8} {'wineserver %':>13} {'Xvfb %':>7} {'total %':>8} "
-                  f"{'reference %':>12} {'ratio':>6} {'peak private MiB':>17}")
+                  f"{'reference %':>12} {'ratio':>6} {'idle %':>7} {'net':>6} {'peak private MiB':>17}")
             private = {}
             for count in [int(c) for c in args.counters.split(",")]:
+                floor = run_program(env, reference, ["--windows", str(count), "--idle"], 0,
+                                    sample_seconds=args.seconds)
+                idle_total = floor["velto"] + floor["wineserver"] + floor["xvfb"] if floor.get("ok") else float("nan")
                 for ticker in (True, False):
                     bench = ["--bench", str(count)] + ([] if ticker else ["--no-ticker"])
                     r = run_program(env, exe, bench, 0, sample_seconds=args.seconds)
@@ -193,11 +200,13 @@ def main():
                     total = r["velto"] + r["wineserver"] + r["xvfb"]
                     ref_total = q["velto"] + q["wineserver"] + q["xvfb"]
                     ratio = total / ref_total if ref_total > 0 else float("nan")
+                    above = ref_total - idle_total
+                    net = max(total - idle_total, 0.0) / above if above > 0 else float("nan")
                     if not ticker:
                         private[count] = r.get("peak_private", 0)
                     print(f"{count:>8} {'yes' if ticker else 'no':>7} {r['velto']:>8.1f} {r['wineserver']:>13.1f} "
-                          f"{r['xvfb']:>7.1f} {total:>8.1f} {ref_total:>12.1f} {ratio:>5.2f}x "
-                          f"{r.get('peak_private', 0) / 1024:>17.1f}", flush=True)
+                          f"{r['xvfb']:>7.1f} {total:>8.1f} {ref_total:>12.1f} {ratio:>5.2f}x {idle_total:>7.2f} "
+                          f"{net:>5.2f}x {r.get('peak_private', 0) / 1024:>17.1f}", flush=True)
             counts = sorted(private)
             if len(counts) >= 2 and counts[-1] > counts[0]:
                 per_display = (private[counts[-1]] - private[counts[0]]) / (counts[-1] - counts[0])

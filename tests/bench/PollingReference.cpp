@@ -4,8 +4,10 @@
 // when one is counted, and invalidates its ticker strip at every timer
 // message; WM_PAINT draws into a back buffer of client size, clipped to the
 // invalid area (black, the fitted digits, the ticker), and copies it out.
+// With --idle the windows are shown once and nothing more happens: what Wine
+// and the X server cost a program that only has its windows up.
 //
-//   velto_polling_reference --windows N [--no-ticker] [--seconds S] [--tag T]
+//   velto_polling_reference --windows N [--no-ticker | --idle] [--seconds S] [--tag T]
 
 #include <windows.h>
 
@@ -37,6 +39,7 @@ struct Display {
 };
 
 bool withTicker = true;
+bool idle = false;
 std::vector<Display> displays;
 
 Display* Find(HWND window) {
@@ -173,10 +176,13 @@ int main(int argc, char** argv) {
       seconds = std::atof(argv[++i]);
     } else if (arg == "--no-ticker") {
       withTicker = false;
+    } else if (arg == "--idle") {
+      idle = true;
+      withTicker = false;
     } else if (arg == "--tag" && i + 1 < argc) {
       ++i;  // only marks the process for the benchmark script
     } else {
-      std::fprintf(stderr, "usage: velto_polling_reference --windows N [--no-ticker] [--seconds S]\n");
+      std::fprintf(stderr, "usage: velto_polling_reference --windows N [--no-ticker | --idle] [--seconds S]\n");
       return 2;
     }
   }
@@ -201,9 +207,10 @@ int main(int argc, char** argv) {
     display.NextSecond = ::GetTickCount() + 1000;
     display.LastPaint = ::timeGetTime();
     ::ShowWindow(display.Window, SW_SHOW);
-    ::SetTimer(display.Window, 1, 30, nullptr);
+    if (!idle) ::SetTimer(display.Window, 1, 30, nullptr);
   }
-  std::printf("bench: %d windows, %s ticker, for %.0f s\n", count, withTicker ? "with" : "no", seconds);
+  std::printf("bench: %d windows, %s, for %.0f s\n", count, idle ? "idle" : withTicker ? "with ticker" : "no ticker",
+              seconds);
   std::fflush(stdout);
   ::SetTimer(nullptr, 0, static_cast<UINT>(seconds * 1000), [](HWND, UINT, UINT_PTR, DWORD) { ::PostQuitMessage(0); });
   MSG msg;

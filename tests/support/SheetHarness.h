@@ -10,6 +10,7 @@
 
 #include "app/VeltoApp.h"
 #include "app/VeltoSheet.h"
+#include "resources/resource.h"
 #include "support/ScratchRegistry.h"
 
 // Handles this thread's messages for ms milliseconds the way the program's
@@ -72,6 +73,17 @@ protected:
     EXPECT_TRUE(VeltoApp().InitInstance());
     PumpMessages(150);
     return VeltoApp().Sheet;
+  }
+
+  // Starts the program and counter 1 on a five-minute count-down through its
+  // page; answers the page.
+  HWND StartFiveMinutes() {
+    StartProgram();
+    HWND page = ShowPage(1);
+    SetText(page, IDC_TOTAL_MINUTES, "5");
+    SetText(page, IDC_TOTAL_SECONDS, "0");
+    Click(page, IDC_START);
+    return page;
   }
 
   // Selects page index and answers its window.

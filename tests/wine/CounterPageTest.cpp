@@ -171,11 +171,7 @@ TEST_F(CounterPageTest, PauseShowsTheFrozenTimeAndContinueResumes) {
 TEST_F(CounterPageTest, PressesAfterTheThreadWasHeldUpActOnTheTrueTime) {
   ManualClock clock;
   RecordedPowerSettings power;
-  StartProgram();
-  HWND page = ShowPage(1);
-  SetText(page, IDC_TOTAL_MINUTES, "5");
-  SetText(page, IDC_TOTAL_SECONDS, "0");
-  Click(page, IDC_START);
+  HWND page = StartFiveMinutes();
   EXPECT_EQ(power.Calls, std::vector<EXECUTION_STATE>{RecordedPowerSettings::KeepOn});
 
   clock.Advance(60500);  // no timer runs meanwhile

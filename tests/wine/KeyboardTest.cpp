@@ -127,11 +127,7 @@ TEST_F(KeyboardTest, EnterInATimeBoxStartsTheCounter) {
 
 TEST_F(KeyboardTest, EnterInTheTickerTextUpdatesTheTickerAndTheCounterKeepsCounting) {
   ManualClock clock;
-  StartProgram();
-  HWND page = ShowPage(1);
-  SetText(page, IDC_TOTAL_MINUTES, "5");
-  SetText(page, IDC_TOTAL_SECONDS, "0");
-  Click(page, IDC_START);
+  HWND page = StartFiveMinutes();
   // The displays' wake was set at Start for one second later, in real time.
   clock.Advance(4000);
   PumpMessages(1100);
