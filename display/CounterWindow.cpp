@@ -590,7 +590,8 @@ CCounterWindow::TickerRun CCounterWindow::VisibleTicker(const RECT& client, cons
   run.Y = client.bottom - TickerHeight - 10;
   // Fully off to the left: the next frame starts again at the right edge.
   if (run.X + width <= 0) TickerOffset = 0.0;
-  if (TickerExtents.empty()) return run;
+  // Widths of another text (not measured again yet) place nothing.
+  if (TickerExtents.empty() || MeasuredTicker != Counter->Ticker) return run;
   // Only the characters that reach into bounds (and a glyph's overhang
   // beyond them): a long text costs what a short one does.
   const int overhang = TickerHeight + 2;

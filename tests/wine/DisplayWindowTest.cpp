@@ -293,6 +293,14 @@ TEST_F(DisplayWindow, TickerFrameDrawsOnlyTheTickerLineAndWhatAFullPaintWould) {
   EXPECT_EQ(different, 0u);
   drawn = window.DrawFrame(false);
   EXPECT_TRUE(::IsRectEmpty(&drawn)) << "no ticker frame, nothing changed";
+  // Emptied: the next frame clears where the text stood and draws nothing.
+  counter->Ticker = "";
+  drawn = window.DrawFrame(true);
+  screen = ::GetDC(window.GetSafeHwnd());
+  const RECT left = PixelBounds(screen, drawn, [](COLORREF c) { return !IsBlack(c); });
+  ::ReleaseDC(window.GetSafeHwnd(), screen);
+  EXPECT_FALSE(::IsRectEmpty(&drawn));
+  EXPECT_TRUE(::IsRectEmpty(&left)) << "nothing of the text is left";
 }
 
 TEST_F(DisplayWindow, CountedSecondDrawsOnlyWhatChanged) {
