@@ -41,6 +41,9 @@ CCounter::CCounter(int nIndex)
 
 CCounter::~CCounter() {
   if (HoldsDisplaysOn) AfxReleaseDisplaysOn();
+  // The window outlives this body by a little: from here on neither the
+  // clock nor its handlers may reach into the counter.
+  Window.Counter = nullptr;
   Window.DestroyWindow();
 }
 
@@ -67,6 +70,7 @@ void CCounter::Start(int nTotalSecs, int nType, int nFormat, int nOrangeSecs, in
   const DWORD now = clock.GetTickCount();
   NextSecondTick = now + 1000;
   NextFlashTick = now;
+  Unplanned = false;
   // A real-time counter shows the current second from the start, not
   // whatever second it showed before (or the epoch) until its first tick.
   if (IsRealTime(Type)) ShownTime = CTime(clock.Time64());
@@ -84,6 +88,14 @@ void CCounter::Tick() {
 bool CCounter::CatchUp() {
   Clock& clock = AfxGetClock();
   bool changed = false;
+  if (Unplanned) {
+    // Out of the plan since: whatever is due now starts afresh from the
+    // present, a restart one second on, a flash phase 300 ms on.
+    Unplanned = false;
+    const DWORD now = clock.GetTickCount();
+    NextSecondTick = now + SecondMs;
+    NextFlashTick = now + FlashPhaseMs;
+  }
 
   // An odd number of due phases leaves the other phase showing; an even
   // number, the same one: at most one toggle however long the wait was.
@@ -142,6 +154,22 @@ bool CCounter::CountSeconds(int64_t nSeconds) {
   const int64_t afterRestart = nSeconds - 1;
   Elapsed = CTimeSpan(total > 0 ? afterRestart % (total + 1) : 0);
   return true;
+}
+
+void CCounter::SetContinuous(bool bContinuous) {
+  // The last second before the change is counted under the old rule.
+  const bool changed = CatchUp();
+  if (changed) UpdateHardware();
+  const bool ticked = bContinuous && !Continuous;
+  Continuous = bContinuous;
+  // A count-down resting at 00:00 was out of the plan; going round again it
+  // counts from now, not from the grid it rested on.
+  if (ticked && Started && Type == DownToZero && Elapsed >= TotalTime) {
+    NextSecondTick = AfxGetClock().GetTickCount() + SecondMs;
+    Unplanned = false;
+  }
+  FollowRunState();
+  Window.PlanChanged();
 }
 
 bool CCounter::IsRunning() const {

@@ -38,6 +38,10 @@ public:
   // Started and not finished (a count-down to 00:00 without auto restart
   // that has reached 00:00 is finished), paused or not.
   bool IsRunning() const;
+  // The "Auto restart counter" box. Ticked on a count-down resting at 00:00,
+  // it goes round again from now: the full time one second later. Unticked
+  // while it shows 00:00, it stops there.
+  void SetContinuous(bool bContinuous);
   // Restarts the counter from zero with the page's values.
   void Start(int nTotalSecs, int nType, int nFormat, int nOrangeSecs, int nRedSecs);
   void SetTicker(const CString& strText);
@@ -80,6 +84,12 @@ public:
   bool DriveHardware = false;
   bool AutoTickerColour = true;
   COLORREF TickerColour;
+  // Set by the displays' clock when its plan holds no deadline of this
+  // counter (never started, or resting at 00:00, and not flashing): nothing
+  // steps its grids from then on, so however long that lasts (the signed
+  // distances read a deadline 24.9 days old as one in the future), they are
+  // moved to the present when the counter is next brought up to date.
+  bool Unplanned = false;
 
 private:
   void Repaint() { Window.CounterChanged(); }

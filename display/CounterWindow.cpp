@@ -171,9 +171,9 @@ void CCounterWindow::CreateDisplay(CCounter* pCounter, const CString& strName) {
 }
 
 void CCounterWindow::OnDestroy() {
-  // Closed by the user (Alt+F4) or by its counter: it leaves the clock; a
-  // re-created window joins again.
-  CFrameClock::Instance().Leave(*this);
+  // Closed by the user (Alt+F4) or by its counter. It stays with the clock,
+  // so that its counter keeps true time (and finishes, and lets the machine
+  // sleep again) with no display on the screen.
   WindowTickerFont.reset();
   CWnd::OnDestroy();
 }
@@ -462,6 +462,10 @@ void CCounterWindow::CounterChanged() {
   }
   if (HasWindow()) Invalidate(TRUE);
   CFrameClock::Instance().Replan();
+}
+
+void CCounterWindow::PlanChanged() {
+  if (!InClockStep) CFrameClock::Instance().Replan();
 }
 
 bool CCounterWindow::WantsTickerFrames() const {

@@ -60,6 +60,9 @@ public:
   // The counter changed what it shows: inside a clock step that step's frame
   // takes it; otherwise the whole window is repainted.
   void CounterChanged();
+  // The counter changed what it waits for, not what it shows: the clock
+  // plans its next wake again.
+  void PlanChanged();
   // One wake of the frame clock: the counter's Tick when something of it is
   // due, then one frame of what changed; answers the area drawn.
   RECT ClockStep(DWORD now, int64_t wallMs, bool tickerFrame);

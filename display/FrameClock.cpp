@@ -12,6 +12,23 @@ namespace {
 
 bool Earlier(DWORD a, DWORD b) { return static_cast<int32_t>(a - b) < 0; }
 
+// A thread timer: it belongs to no display, so displays can come and go. It
+// is set anew for every wake, as the distance from now to the wake's own
+// deadline: a repeating timer left to run measures its next period from the
+// moment it fired, so on Windows its lateness would grow from wake to wake.
+class SystemWakeTimer final : public WakeTimer {
+public:
+  void Set(DWORD delayMs) override { Id = ::SetTimer(nullptr, Id, delayMs, &SystemWakeTimer::OnTimer); }
+  void Cancel() override {
+    if (Id) ::KillTimer(nullptr, Id);
+    Id = 0;
+  }
+
+private:
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) { CFrameClock::Instance().Wake(); }
+  UINT_PTR Id = 0;
+};
+
 }  // namespace
 
 CFrameClock& CFrameClock::Instance() {
@@ -33,6 +50,17 @@ bool CFrameClock::Holds(const CCounterWindow& window) const {
   return std::find(Windows.begin(), Windows.end(), &window) != Windows.end();
 }
 
+WakeTimer& CFrameClock::Timer() {
+  static SystemWakeTimer system;
+  return Installed ? *Installed : system;
+}
+
+void CFrameClock::SetWakeTimer(WakeTimer* timer) {
+  Disarm();
+  Installed = timer;
+  Replan();
+}
+
 void CFrameClock::Replan() {
   if (Waking) return;  // the wake plans when it is done
   Clock& clock = AfxGetClock();
@@ -43,9 +71,13 @@ void CFrameClock::Replan() {
   bool ticker = false;
   for (CCounterWindow* window : Windows) {
     DWORD due = 0;
-    if (window->Counter && CounterNextDue(*window->Counter, now, wallMs, due)) {
-      if (!has || Earlier(due, earliest)) earliest = due;
-      has = true;
+    if (window->Counter) {
+      // A counter left out of the plan is stepped by nothing until it is
+      // planned again, when its deadlines are moved to the present.
+      const bool planned = CounterNextDue(*window->Counter, now, wallMs, due);
+      if (!planned) window->Counter->Unplanned = true;
+      if (planned && (!has || Earlier(due, earliest))) earliest = due;
+      has = has || planned;
     }
     ticker = ticker || window->WantsTickerFrames();
   }
@@ -68,35 +100,22 @@ void CFrameClock::Replan() {
 }
 
 void CFrameClock::Arm(DWORD now, DWORD at) {
+  if (Pending && WakeAt == at) return;
   const int32_t wait = static_cast<int32_t>(at - now);
-  const UINT delay = wait > 0 ? static_cast<UINT>(wait) : 0;
-  if (TimerId && Pending && WakeAt == at) return;
-  // The timer repeats: when the next wake is one period after the last, as
-  // ticker frames are, it is already set.
-  if (TimerId && !Pending && at == Expiry + Period) {
-    WakeAt = at;
-    Expiry = at;
-    Pending = true;
-    return;
-  }
   WakeAt = at;
   Pending = true;
-  Period = delay < ShortestTimer ? ShortestTimer : delay;
-  Expiry = now + Period;
-  // A thread timer: it belongs to no display, so displays can come and go.
-  TimerId = ::SetTimer(nullptr, TimerId, delay, &CFrameClock::OnTimer);
+  Timer().Set(wait > 0 ? static_cast<DWORD>(wait) : 0);
 }
 
 void CFrameClock::Disarm() {
-  if (TimerId) ::KillTimer(nullptr, TimerId);
-  TimerId = 0;
+  // Also after a wake, when the system's timer would fire again.
+  Timer().Cancel();
+  Pending = false;
 }
-
-void CALLBACK CFrameClock::OnTimer(HWND, UINT, UINT_PTR, DWORD) { Instance().Wake(); }
 
 void CFrameClock::Wake() {
   if (Waking) return;
-  // The timer stays set (it repeats) until the plan below moves or ends it.
+  // The system's timer repeats until the plan below sets it again or ends it.
   Pending = false;
   Waking = true;
   Clock& clock = AfxGetClock();

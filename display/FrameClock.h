@@ -6,12 +6,27 @@
 
 class CCounterWindow;
 
+// What wakes the frame clock. The program's is the system's timer; tests put
+// their own in its place to fire each wake by hand, at the moment of the
+// clock seam they choose.
+class WakeTimer {
+public:
+  virtual ~WakeTimer() = default;
+  // One wake delayMs from now, in place of any wake set before.
+  virtual void Set(DWORD delayMs) = 0;
+  virtual void Cancel() = 0;
+};
+
 // The one timer of all display windows. It sleeps until the earliest moment
 // something must change on some display (a counted second, a flash phase, the
 // turn of a wall-clock second, or, while some display has ticker text, the
 // next ticker frame), then lets each window that has work do it: its
 // counter's Tick and one frame drawn straight to the window. Frames missed
 // while the thread was held up are dropped, not drawn in a burst.
+//
+// A window stays with the clock from its first creation until its object
+// goes, also while its system window is closed: its counter keeps counting,
+// finishing and reporting to the expander with no display on the screen.
 class CFrameClock {
 public:
   static constexpr DWORD TickerPeriod = 30;
@@ -25,24 +40,25 @@ public:
   bool Holds(const CCounterWindow& window) const;
   // Works out the next wake again after a counter or a window changed.
   void Replan();
+  // The timer's call: serves whatever is due, then plans the next wake.
+  void Wake();
+  // Puts a timer in place of the system's (not owned); nullptr goes back.
+  void SetWakeTimer(WakeTimer* timer);
 
   // For tests and measuring tools: whether a wake is pending, and when.
-  bool Armed() const { return TimerId != 0 && Pending; }
+  bool Armed() const { return Pending; }
   DWORD ArmedFor() const { return WakeAt; }
 
 private:
   CFrameClock() = default;
-  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
-  void Wake();
+  WakeTimer& Timer();
   void Arm(DWORD now, DWORD at);
   void Disarm();
 
   std::vector<CCounterWindow*> Windows;
-  UINT_PTR TimerId = 0;
+  WakeTimer* Installed = nullptr;
   DWORD WakeAt = 0;
   bool Pending = false;
-  DWORD Period = 0;
-  DWORD Expiry = 0;  // when the timer as set fires next
   bool TickerRunning = false;
   DWORD NextTickerFrame = 0;
   bool Waking = false;

@@ -239,8 +239,9 @@ void CCounterPage::EnableEditingControls() {
 
 void CCounterPage::RepaintDisplay() {
   // Also tells the displays' clock, which plans its next wake from what the
-  // counter now does (a continued counter needs its seconds again).
-  if (Counter->Window.HasWindow()) Counter->Window.CounterChanged();
+  // counter now does (a continued counter needs its seconds again), with its
+  // display closed too.
+  Counter->Window.CounterChanged();
 }
 
 void CCounterPage::ApplyOnTop(bool onTop) {
@@ -257,7 +258,7 @@ void CCounterPage::OnStart() {
   Counter->Start(TotalFromBoxes(), type, Format, OrangeFromBoxes(), RedFromBoxes());
   Counter->DisplayDuringPause = DisplayDuringPause;
   RepaintDisplay();
-  Counter->Continuous = Continuous;
+  Counter->SetContinuous(Continuous);
   Counter->DriveHardware = DriveHardware;
   if (DriveHardware) {
     if (ExpanderOutput* expander = AfxGetExpander()) expander->Attach(Counter);
@@ -340,7 +341,7 @@ void CCounterPage::OnOnTop() {
 void CCounterPage::OnContinuous() {
   Continuous = IsDlgButtonChecked(IDC_CONTINUOUS) == BST_CHECKED;
   Profile().WriteProfileInt(Counter->GetSectionName(), "Continuous", Bit(Continuous));
-  Counter->Continuous = Continuous;
+  Counter->SetContinuous(Continuous);
 }
 
 void CCounterPage::OnDisplayDuringPause() {

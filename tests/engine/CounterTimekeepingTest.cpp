@@ -327,6 +327,9 @@ TEST(HeldUpCounter, CatchesUpInOneTickAndAPressActsOnTheTrueTime) {
                      << kind.Name << (flashing ? ", flashing" : "") << ", held " << hold / 1000 << " s");
         CCounter twin(2);
         begin(twin, kind, flashing);
+#ifdef _WIN32
+        CFrameClock::Instance().Leave(twin.Window);  // only the test ticks it
+#endif
         begin(h.Counter, kind, flashing);
         for (DWORD t = 0; t < BeforeHold; t += 20) {
           h.Clock.Advance(20);
@@ -420,6 +423,102 @@ TEST(KeepDisplaysOn, WhileAtLeastOneCounterRuns) {
   EXPECT_EQ(AfxDisplaysOnHolders(), 0);
 }
 
+#ifdef _WIN32
+// A counter's state can change without a press of Start, Pause, Continue or
+// Flash. Each case runs on the displays' own clock, woken only when it
+// planned to be, and checks what is shown, what is planned and who keeps
+// the machine awake.
+class OnTheFrameClock : public ::testing::Test, public ClockedCounter {
+protected:
+  RecordedPowerSettings Power;
+};
+
+TEST_F(OnTheFrameClock, AutoRestartTickedAtZeroGoesRoundFromTheTick) {
+  Counter.Start(10, DownToZero, MinSec, 0, 0);
+  RunFor(10000);
+  ASSERT_EQ(Text(), "00:00");
+  EXPECT_FALSE(Armed()) << "a finished count-down costs no wakes";
+  RunFor(20000);
+  EXPECT_EQ(AfxDisplaysOnHolders(), 0);
+  Counter.SetContinuous(true);
+  EXPECT_EQ(AfxDisplaysOnHolders(), 1) << "it runs again";
+  RunFor(999);
+  EXPECT_EQ(Text(), "00:00");
+  RunFor(1);
+  EXPECT_EQ(Text(), "00:10") << "the full time one second after the tick, not a time that ran on unseen";
+  RunFor(1000);
+  EXPECT_EQ(Text(), "00:09");
+}
+
+TEST_F(OnTheFrameClock, AutoRestartUntickedAtZeroStopsThereAndLetsTheMachineSleep) {
+  Counter.Start(3, DownToZero, MinSec, 0, 0);
+  Counter.SetContinuous(true);
+  RunFor(3500);
+  ASSERT_EQ(Text(), "00:00");
+  Counter.SetContinuous(false);
+  EXPECT_EQ(AfxDisplaysOnHolders(), 0);
+  for (int i = 0; i < 2; ++i) {
+    RunFor(3000);
+    EXPECT_EQ(Text(), "00:00");
+    EXPECT_FALSE(Counter.IsRunning());
+    EXPECT_FALSE(Armed());
+    EXPECT_EQ(AfxDisplaysOnHolders(), 0);
+  }
+}
+
+TEST_F(OnTheFrameClock, ADisplayClosedWhileCountingKeepsItsCounterTrue) {
+  Counter.Start(2, DownToZero, MinSec, 0, 0);
+  // Alt+F4 on the display.
+  Counter.Window.SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+  ASSERT_FALSE(Counter.Window.HasWindow());
+  RunFor(4000);
+  EXPECT_EQ(Counter.Elapsed.GetTotalSeconds(), 2);
+  EXPECT_EQ(AfxDisplaysOnHolders(), 0) << "finished with its display closed";
+  Counter.SetTicker("Back on stage");
+  EXPECT_EQ(Text(), "00:00") << "the display comes back on the true time";
+}
+
+// Deadlines that nothing stepped for 24.9 days or more read as being in the
+// future by the signed distance: they are moved on when used again.
+TEST_F(OnTheFrameClock, DeadlinesOutOfThePlanForWeeksAreMovedToThePresent) {
+  Counter.Start(2, DownToZero, MinSec, 0, 0);
+  RunFor(2000);
+  ASSERT_FALSE(Armed());
+  Clock.Advance(0x80000000u + 5000);  // 24.9 days resting at 00:00
+  Counter.CatchUp();                  // as the Flash button does
+  Counter.Flashing = true;
+  Counter.Window.CounterChanged();
+  ASSERT_TRUE(Armed());
+  EXPECT_LE(static_cast<int32_t>(CFrameClock::Instance().ArmedFor() - Clock.Ticks), 300);
+  const bool before = Counter.FlashVisible;
+  RunFor(300);
+  EXPECT_NE(Counter.FlashVisible, before) << "the display blinks";
+
+  Counter.Flashing = false;
+  Counter.Window.CounterChanged();
+  Clock.Advance(0xC0000000u);
+  Counter.SetContinuous(true);
+  RunFor(1000);
+  EXPECT_EQ(Text(), "00:02");
+}
+
+// Each wake is set for its own deadline: a wake that fires late does not
+// push the next one later.
+TEST_F(OnTheFrameClock, LateWakesDoNotMoveTheFramesThatFollow) {
+  Counter.SetTicker("Doors open in five minutes");
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+  ASSERT_TRUE(Armed());
+  const DWORD first = CFrameClock::Instance().ArmedFor();
+  Wakes.Delays.clear();
+  const int wakes = RunFor(3000, 7);
+  ASSERT_GT(wakes, 90);
+  EXPECT_EQ(static_cast<int>(Wakes.Delays.size()), wakes) << "every wake is set anew";
+  for (DWORD delay : Wakes.Delays) EXPECT_EQ(delay, CFrameClock::TickerPeriod - 7);
+  EXPECT_EQ((CFrameClock::Instance().ArmedFor() - first) % CFrameClock::TickerPeriod, 0u);
+}
+#endif
+
 TEST(CounterConstruction, DefaultsAreIdleWithGreenYellowRedArial) {
   ManualClock clock;
   clock.Ticks = 123456;
@@ -479,6 +578,10 @@ TEST_F(Timekeeping, NextDueIsTheEarliestDeadlineAndNoneWhileNothingCanChange) {
   Clock.Advance(700);
   ASSERT_TRUE(next());
   EXPECT_EQ(due, Clock.Ticks);
+  Clock.LocalTimeFails = true;
+  ASSERT_TRUE(next());
+  EXPECT_EQ(due, Clock.Ticks + 901) << "without local time, at the next turn of the second, not at every plan";
+  Clock.LocalTimeFails = false;
   // Across the wrap of the millisecond counter the earlier deadline still wins.
   Counter.Type = CountUp;
   Counter.Flashing = true;

@@ -99,3 +99,58 @@ struct CounterHarness {
   bool Repainted() { return TakeRepaint(Counter.Window); }
   CString Text() const { return Counter.GetDisplayText(); }
 };
+
+#ifdef _WIN32
+// Stands in for the system's timer under the displays' clock: the clock seam
+// is moved to each wake the clock asked for and the wake fired there, as the
+// system would fire it lateMs late.
+class ManualWakes final : public WakeTimer {
+public:
+  explicit ManualWakes(ManualClock& clock) : Clock(clock) { CFrameClock::Instance().SetWakeTimer(this); }
+  ~ManualWakes() override { CFrameClock::Instance().SetWakeTimer(nullptr); }
+  ManualWakes(const ManualWakes&) = delete;
+  ManualWakes& operator=(const ManualWakes&) = delete;
+
+  void Set(DWORD delayMs) override { Delays.push_back(delayMs); }
+  void Cancel() override {}
+
+  // Runs the clock seam for ms milliseconds with every wake on the way;
+  // answers how many there were.
+  int RunFor(DWORD ms, DWORD lateMs = 0) {
+    const DWORD end = Clock.Ticks + ms;
+    CFrameClock& frames = CFrameClock::Instance();
+    int wakes = 0;
+    for (int bound = 0; bound < 1000000 && frames.Armed(); ++bound) {
+      const DWORD at = frames.ArmedFor() + lateMs;
+      if (!IsDue(end, at)) break;
+      if (!IsDue(Clock.Ticks, at)) Clock.Advance(at - Clock.Ticks);
+      frames.Wake();
+      ++wakes;
+    }
+    if (!IsDue(Clock.Ticks, end)) Clock.Advance(end - Clock.Ticks);
+    return wakes;
+  }
+
+  ManualClock& Clock;
+  std::vector<DWORD> Delays;
+};
+
+// A counter whose display is with the displays' clock, as in the program,
+// and a clock seam that the clock's own planning reads: only the wakes the
+// clock plans for itself tick the counter.
+struct ClockedCounter {
+  ManualClock Clock;
+  MemoryProfile Profile;
+  CCounter Counter{1};
+  ManualWakes Wakes{Clock};
+
+  ClockedCounter() {
+    Counter.CreateDisplay();
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+  }
+  int RunFor(DWORD ms, DWORD lateMs = 0) { return Wakes.RunFor(ms, lateMs); }
+  CString Text() const { return Counter.GetDisplayText(); }
+  static bool Armed() { return CFrameClock::Instance().Armed(); }
+};
+#endif

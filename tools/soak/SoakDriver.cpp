@@ -10,6 +10,7 @@
 #include "app/VeltoSheet.h"
 #include "counter/Counter.h"
 #include "framework/Clock.h"
+#include "framework/Power.h"
 #include "resources/resource.h"
 #include "tools/soak/SoakClock.h"
 
@@ -148,6 +149,8 @@ void SoakDriver::StartAll() {
     track.Checked = false;
     track.UnsafeSince = 0;
     track.NextToggle = ::GetTickCount() + 8000;
+    track.ZeroStage = 0;
+    track.ZeroRounds = 0;
     if (Plans[i].Flash) Click(page, IDC_FLASH);
     if (Plans[i].Repeater) Click(page, IDC_SHOW_REPEATER);
   }
@@ -168,6 +171,8 @@ void SoakDriver::Step() {
     case Phase::Running:
       for (std::size_t i = 0; i < Plans.size(); ++i)
         if (Plans[i].PauseCycle && IsDue(now, Tracks[i].NextToggle)) TogglePause(i, now, tick);
+      for (std::size_t i = 0; i < Plans.size(); ++i)
+        if (Plans[i].RestartAtZero) CycleAutoRestart(i, tick);
       if (!Stalled && IsDue(now, StallAt)) {
         Stalled = true;
         HoldUp();
@@ -185,6 +190,12 @@ void SoakDriver::Step() {
       {
         std::printf("[%6.0f s] %s %d:", SinceBegin(), Current == Phase::FinalCheck ? "final check" : "period", Epoch);
         for (std::size_t i = 0; i < Plans.size(); ++i) std::printf(" %s", Tracks[i].Last.c_str());
+        int shouldRun = 0;
+        for (const Track& track : Tracks) shouldRun += track.ShouldRun ? 1 : 0;
+        std::printf("; keeping awake %d of %d", AfxDisplaysOnHolders(), shouldRun);
+        if (AfxDisplaysOnHolders() != shouldRun)
+          Fail("keep-awake: " + std::to_string(AfxDisplaysOnHolders()) + " holders, " + std::to_string(shouldRun) +
+               " counters running");
         const int repeaters = OpenRepeaters();
         int wanted = 0;
         for (const CounterPlan& plan : Plans) wanted += plan.Repeater ? 1 : 0;
@@ -311,6 +322,47 @@ void SoakDriver::TogglePause(std::size_t i, DWORD now, DWORD tick) {
   }
 }
 
+void SoakDriver::Fail(const std::string& failure) {
+  Failures.push_back(failure);
+  Failed = true;
+}
+
+void SoakDriver::CycleAutoRestart(std::size_t i, DWORD tick) {
+  CCounter& counter = Counter(i);
+  const CounterPlan& plan = Plans[i];
+  Track& track = Tracks[i];
+  const int64_t total = plan.TotalTime;
+  if (track.ZeroStage == 2 || counter.Elapsed.GetTotalSeconds() < total) return;
+  const int holders = AfxDisplaysOnHolders();
+  if (track.ZeroStage == 0) {
+    // Resting at 00:00 for a second and more: tick the box. The counter goes
+    // round again from the tick, its full time one second later.
+    if (static_cast<int32_t>(tick - track.Origin) < (total + 2) * 1000) return;
+    HWND page = ShowPage(static_cast<int>(i) + 1);
+    const DWORD before = ProgramTick();
+    Click(page, IDC_CONTINUOUS);
+    const DWORD after = ProgramTick();
+    const int32_t fromBefore = static_cast<int32_t>(counter.NextSecondTick - before);
+    const int32_t fromAfter = static_cast<int32_t>(counter.NextSecondTick - after);
+    if (!counter.Continuous || fromBefore < 1000 || fromAfter > 1000)
+      Fail(plan.Name + ": ticking auto restart at 00:00 did not plan the restart one second on");
+    if (AfxDisplaysOnHolders() != holders + 1) Fail(plan.Name + ": ticking auto restart at 00:00 kept nothing awake");
+    track.ZeroGrid = counter.NextSecondTick - 1000;
+    track.ZeroStage = 1;
+    return;
+  }
+  // Round once more, then untick it in the middle of a 00:00 second.
+  const int64_t deadlines = static_cast<int32_t>(counter.NextSecondTick - track.ZeroGrid) / 1000 - 1;
+  const int32_t ahead = static_cast<int32_t>(counter.NextSecondTick - tick);
+  if (deadlines < total + 1 || ahead < ToggleEarliestMs || ahead > ToggleLatestMs) return;
+  HWND page = ShowPage(static_cast<int>(i) + 1);
+  Click(page, IDC_CONTINUOUS);
+  if (counter.Continuous || counter.IsRunning()) Fail(plan.Name + ": unticking auto restart at 00:00 did not stop it");
+  if (AfxDisplaysOnHolders() != holders - 1) Fail(plan.Name + ": unticking auto restart at 00:00 kept it awake");
+  track.ZeroRounds = deadlines;
+  track.ZeroStage = 2;
+}
+
 bool SoakDriver::AllChecked() {
   const DWORD now = ::GetTickCount();
   const DWORD tick = ProgramTick();
@@ -371,8 +423,12 @@ bool SoakDriver::TryCheck(std::size_t i, DWORD tick) {
     track.Skipped += skipped;
     steps = moved;
   } else {
+    const bool resting =
+        plan.Type == DownToZero && !counter.Continuous && counter.Elapsed.GetTotalSeconds() >= plan.TotalTime;
+    if (plan.RestartAtZero && track.ZeroStage == 1) return false;  // going round: checked once stopped
     const int32_t ahead = static_cast<int32_t>(counter.NextSecondTick - tick);
-    if (ahead < CheckMarginMs || ahead > 1000 - CheckMarginMs) return false;
+    // A count-down resting at 00:00 has no deadlines to keep clear of.
+    if (!resting && (ahead < CheckMarginMs || ahead > 1000 - CheckMarginMs)) return false;
     // Deadlines the program's tick count has passed since Start, by the grid alone.
     const int64_t passed = static_cast<int32_t>(tick - track.Origin) / 1000;
     int64_t paused = track.PausedDeadlines;
@@ -384,6 +440,8 @@ bool SoakDriver::TryCheck(std::size_t i, DWORD tick) {
         expectedElapsed = expected % (plan.TotalTime + 1);
       else if (expected > plan.TotalTime)
         expectedElapsed = expected = plan.TotalTime;
+      // The rounds after auto restart was ticked at 00:00, ending there again.
+      expected += track.ZeroRounds;
     }
     const int64_t elapsed = counter.Elapsed.GetTotalSeconds();
     ok = steps == expected && elapsed == expectedElapsed;
@@ -397,6 +455,7 @@ bool SoakDriver::TryCheck(std::size_t i, DWORD tick) {
       Failures.push_back(failure);
     }
   }
+  track.ShouldRun = !(plan.Type == DownToZero && !plan.Continuous && expected >= plan.TotalTime);
   track.Last = line;
   track.Counted += steps;
   track.Expected += expected;

@@ -39,6 +39,11 @@ private:
     DWORD NextToggle = 0;
     bool Checked = false;
     DWORD UnsafeSince = 0;
+    // Auto restart ticked at 00:00: 0 not yet, 1 ticked, 2 unticked again.
+    int ZeroStage = 0;
+    DWORD ZeroGrid = 0;      // the tick: the new grid's deadlines lie at ZeroGrid + k * 1000
+    int64_t ZeroRounds = 0;  // seconds counted from the tick until the untick
+    bool ShouldRun = true;   // by the plan, at the last check
     // Over the whole run.
     int64_t Counted = 0;
     int64_t Expected = 0;
@@ -60,6 +65,8 @@ private:
   static void Click(HWND page, int id);
   CCounter& Counter(std::size_t i) const;
   void TogglePause(std::size_t i, DWORD now, DWORD tick);
+  void CycleAutoRestart(std::size_t i, DWORD tick);
+  void Fail(const std::string& failure);
   // True when counter i could be checked at the program's tick (it is
   // between two of its deadlines).
   bool TryCheck(std::size_t i, DWORD tick);

@@ -134,13 +134,15 @@ std::vector<CounterPlan> SoakCounters() {
   plans.back().TickerSize = 1;
   plans.push_back(plan("Q&A", DownPastZero, MinSec, 90, 30, 10, "Questions from the floor"));
   plans.back().Transparent = true;
-  // Four by two above the docked control sheet.
+  plans.push_back(plan("Zero", DownToZero, MinSec, 4, 2, 1, "Stage reset"));
+  plans.back().RestartAtZero = true;
+  // Four to a row above the docked control sheet.
   for (std::size_t i = 0; i < plans.size(); ++i) {
     const int column = static_cast<int>(i % 4), row = static_cast<int>(i / 4);
     plans[i].Left = column * 480;
-    plans[i].Top = row * 300;
+    plans[i].Top = row * 210;
     plans[i].Right = plans[i].Left + 470;
-    plans[i].Bottom = plans[i].Top + 290;
+    plans[i].Bottom = plans[i].Top + 200;
   }
   return plans;
 }

@@ -22,6 +22,9 @@ struct CounterPlan {
   // What the operator does with it after Start.
   bool Flash = false;
   bool PauseCycle = false;
+  // Once resting at 00:00, "Auto restart counter" is ticked (it goes round
+  // once more) and unticked again while it shows 00:00 (it stops there).
+  bool RestartAtZero = false;
   bool Repeater = false;
 };
 

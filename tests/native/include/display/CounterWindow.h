@@ -16,6 +16,7 @@ public:
     if (Alive) ++Invalidations;
   }
   void CounterChanged() { Invalidate(); }
+  void PlanChanged() { ++Plans; }
   void GetClientRect(RECT* rect) const { *rect = Alive ? Client : RECT{0, 0, 0, 0}; }
   void CreateTickerFont(int nClientHeight) { TickerFontHeight = nClientHeight; }
   BOOL DestroyWindow() {
@@ -35,6 +36,7 @@ public:
   bool Alive = false;
   int Invalidations = 0;
   int Creations = 0;
+  int Plans = 0;
   int TickerFontHeight = -1;
   RECT Client{0, 0, 640, 480};
   CString Title;
