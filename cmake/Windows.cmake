@@ -19,10 +19,17 @@ add_custom_command(
   COMMENT "Drawing the application icon")
 add_custom_target(velto_icon DEPENDS ${CMAKE_BINARY_DIR}/generated/Velto.ico)
 
-set(VELTO_SYSTEM_LIBS user32 gdi32 comctl32 comdlg32 winmm msimg32 setupapi hid version advapi32 shell32 uxtheme)
+set(VELTO_SYSTEM_LIBS user32 gdi32 comctl32 comdlg32 winmm msimg32 setupapi hid version advapi32 shell32 uxtheme
+    ws2_32)
 
-add_library(velto_lib STATIC ${VELTO_PORTABLE_SOURCES} ${VELTO_WINDOWS_SOURCES})
+# Debian's header-only JSON library, reached through a folder that holds only
+# it (never the host's whole /usr/include).
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/debian-include)
+file(CREATE_LINK /usr/include/nlohmann ${CMAKE_BINARY_DIR}/debian-include/nlohmann SYMBOLIC)
+
+add_library(velto_lib STATIC ${VELTO_PORTABLE_SOURCES} ${VELTO_WINDOWS_SOURCES} ${VELTO_THIRD_PARTY_SOURCES})
 target_include_directories(velto_lib PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
+target_include_directories(velto_lib SYSTEM PUBLIC ${VELTO_THIRD_PARTY_INCLUDES} ${CMAKE_BINARY_DIR}/debian-include)
 target_link_libraries(velto_lib PUBLIC ${VELTO_SYSTEM_LIBS})
 velto_warnings(velto_lib)
 
