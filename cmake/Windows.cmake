@@ -73,6 +73,12 @@ include(GoogleTest)
 gtest_discover_tests(velto_tests TEST_PREFIX "wine." DISCOVERY_MODE PRE_TEST
                      DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 
+# Remote control of the real program through real clients (HTTP, OSC).
+add_test(NAME remote.http_osc
+         COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/remote/remote-test.py $<TARGET_FILE:Velto>
+                 $<TARGET_FILE:velto_drive>)
+set_tests_properties(remote.http_osc PROPERTIES TIMEOUT 240)
+
 add_test(NAME exe.imports_only_system_dlls
          COMMAND bash ${CMAKE_SOURCE_DIR}/tools/check-imports.sh $<TARGET_FILE:Velto> $<TARGET_FILE:velto_tests>)
 

@@ -1,4 +1,7 @@
 // httplib brings in the socket headers and must come before <windows.h>.
+// A backlog as deep as the connections served, so that a burst of clients
+// is accepted at once and counted, not left waiting in the system.
+#define CPPHTTPLIB_LISTEN_BACKLOG 64
 #include <httplib/httplib.h>
 
 // Kept apart: with httplib and the JSON library this file is slow to compile.
