@@ -144,9 +144,9 @@ bool ParseTotal(const std::string& text, int32_t& seconds) {
 std::string FormatTotal(int64_t seconds) {
   if (seconds < 0) seconds = 0;
   char text[32];
-  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
-                static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
-  return text;
+  const int written = std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
+                                    static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+  return written > 0 ? std::string(text) : std::string("00:00:00");
 }
 
 bool ParseCounterRef(const std::string& text, Command& command) {
