@@ -61,6 +61,10 @@ bool CInstanceMark::BringRunningSheetForward() {
   // Through the sheet's own restore, which also puts displays stretched
   // while it was minimised back where they were.
   if (::IsIconic(sheet)) ::PostMessageA(sheet, WM_SYSCOMMAND, SC_RESTORE, 0);
-  ::SetForegroundWindow(sheet);
+  // What the operator can use: an open dialog or message box of the sheet
+  // disables it, so that comes forward, not the sheet behind it.
+  HWND usable = ::GetLastActivePopup(sheet);
+  if (!usable || !::IsWindowVisible(usable) || !::IsWindowEnabled(usable)) usable = sheet;
+  ::SetForegroundWindow(usable);
   return true;
 }

@@ -20,7 +20,8 @@ public:
   // unless this process holds the mark.
   void Publish(HWND sheet);
   // Restores the running Velto's control sheet if it is minimised and makes
-  // it the foreground window. False when no such sheet exists (yet).
+  // the sheet's last active popup (an open dialog or message box), else the
+  // sheet, the foreground window. False when no such sheet exists (yet).
   static bool BringRunningSheetForward();
 
 private:

@@ -1,6 +1,7 @@
 #include "app/VeltoApp.h"
 
 #include "app/VeltoSheet.h"
+#include "remote/RemoteControl.h"
 
 #include <windows.h>
 
@@ -17,6 +18,10 @@ CVeltoApp::~CVeltoApp() {
 }
 
 BOOL CVeltoApp::InitApplication() {
+  // "Velto.exe /pause 1": a command for the running Velto, which this process
+  // hands over and ends; it starts no Velto of its own.
+  int exitCode = 0;
+  if (CRemoteControl::RunCommandLine(exitCode)) ::ExitProcess(static_cast<UINT>(exitCode));
   // The running Velto may still be starting (no sheet yet) or just ending
   // (mark not yet given back): give either a moment.
   const DWORD started = ::GetTickCount();
@@ -46,11 +51,13 @@ BOOL CVeltoApp::InitInstance() {
     return FALSE;
   }
   Sheet->ShowWindow(SW_SHOW);
+  CRemoteControl::Instance().Open();
   InstanceMark.Publish(Sheet->GetSafeHwnd());
   return TRUE;
 }
 
 int CVeltoApp::ExitInstance() {
+  CRemoteControl::Instance().Close();
   if (Sheet && Sheet->HasWindow()) Sheet->DestroyWindow();
   return CWinApp::ExitInstance();
 }

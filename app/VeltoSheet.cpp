@@ -68,6 +68,7 @@ void CVeltoSheet::RebuildCounterPages() {
     SetPageTitle(tab++, LiteralTabText(name));
     page->Counter->CreateDisplay();
   }
+  AddPage(&RemotePage);
   AddPage(&AboutPage);
 
   if (quiet) {

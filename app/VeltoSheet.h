@@ -7,6 +7,7 @@
 #include "app/SetupPage.h"
 #include "framework/PropertySheet.h"
 #include "page/CounterPage.h"
+#include "remote/RemoteControl.h"
 
 // The control sheet "Velto Controls", the program's main window: the Setup
 // page, one page per counter in counter-list order, and the About page. It
@@ -28,6 +29,7 @@ public:
   std::vector<std::shared_ptr<CCounterPage>> CounterPages;
   CAboutPage AboutPage;
   CSetupPage SetupPage;
+  CRemotePage RemotePage;
 
 protected:
   void PostNcDestroy() override;

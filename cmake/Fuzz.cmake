@@ -3,16 +3,17 @@
 # Each runs for a bounded time from its seed corpus as a ctest test.
 set(VELTO_FUZZ_SECONDS 20 CACHE STRING "How long each fuzz target runs in the test suite")
 
-add_library(velto_fuzz_portable STATIC ${VELTO_PORTABLE_SOURCES} tests/native/NativeStandIns.cpp
+add_library(velto_fuzz_portable STATIC ${VELTO_PORTABLE_SOURCES} ${VELTO_THIRD_PARTY_SOURCES} tests/native/NativeStandIns.cpp
             tests/native/NoExpanderPlatform.cpp
             tests/support/ManualClock.cpp tests/support/MemoryProfile.cpp)
 target_include_directories(velto_fuzz_portable PUBLIC
   ${CMAKE_SOURCE_DIR}/tests/native/include ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+target_include_directories(velto_fuzz_portable SYSTEM PUBLIC ${VELTO_THIRD_PARTY_INCLUDES})
 target_compile_options(velto_fuzz_portable PUBLIC -fsanitize=fuzzer-no-link,address,undefined
                        -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
 velto_warnings(velto_fuzz_portable)
 
-foreach(target counter_list display_text text_style)
+foreach(target counter_list display_text text_style osc_packet http_request)
   string(REPLACE "_" ";" words ${target})
   set(source "")
   foreach(word ${words})

@@ -11,8 +11,9 @@ find_package(GTest REQUIRED)
 
 set(VELTO_SANITIZE "-fsanitize=address,undefined" CACHE STRING "Sanitizer flags of the host build")
 
-add_library(velto_portable STATIC ${VELTO_PORTABLE_SOURCES} tests/native/NativeStandIns.cpp
-            tests/native/NoExpanderPlatform.cpp)
+add_library(velto_portable STATIC ${VELTO_PORTABLE_SOURCES} ${VELTO_THIRD_PARTY_SOURCES}
+            tests/native/NativeStandIns.cpp tests/native/NoExpanderPlatform.cpp)
+target_include_directories(velto_portable SYSTEM PUBLIC ${VELTO_THIRD_PARTY_INCLUDES})
 target_include_directories(velto_portable PUBLIC
   ${CMAKE_SOURCE_DIR}/tests/native/include
   ${CMAKE_SOURCE_DIR})

@@ -14,7 +14,18 @@ set(VELTO_PORTABLE_SOURCES
   app/CounterList.cpp
   device/ExpanderOutput.cpp
   page/TimeEntry.cpp
+  remote/RemoteProtocol.cpp
 )
+
+# Vendored sources (remote/third_party/README.md): built as they came, without
+# the project's warnings; their headers are reached as system headers.
+set(VELTO_THIRD_PARTY_SOURCES
+  remote/third_party/oscpack/osc/OscReceivedElements.cpp
+  remote/third_party/oscpack/osc/OscTypes.cpp
+  remote/third_party/oscpack/osc/OscOutboundPacketStream.cpp
+)
+set_source_files_properties(${VELTO_THIRD_PARTY_SOURCES} PROPERTIES COMPILE_OPTIONS "-w")
+set(VELTO_THIRD_PARTY_INCLUDES ${CMAKE_SOURCE_DIR}/remote/third_party)
 
 # Sources that talk to Win32 (product build only).
 set(VELTO_WINDOWS_SOURCES
@@ -42,6 +53,9 @@ set(VELTO_WINDOWS_SOURCES
   page/TickerStyleDialog.cpp
   display/MimicDlg.cpp
   about/AboutPage.cpp
+  remote/HttpServer.cpp
+  remote/OscServer.cpp
+  remote/RemoteControl.cpp
 )
 
 # The program's entry: the application object and the resources.

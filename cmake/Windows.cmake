@@ -19,10 +19,17 @@ add_custom_command(
   COMMENT "Drawing the application icon")
 add_custom_target(velto_icon DEPENDS ${CMAKE_BINARY_DIR}/generated/Velto.ico)
 
-set(VELTO_SYSTEM_LIBS user32 gdi32 comctl32 comdlg32 winmm msimg32 setupapi hid version advapi32 shell32 uxtheme)
+set(VELTO_SYSTEM_LIBS user32 gdi32 comctl32 comdlg32 winmm msimg32 setupapi hid version advapi32 shell32 uxtheme
+    ws2_32)
 
-add_library(velto_lib STATIC ${VELTO_PORTABLE_SOURCES} ${VELTO_WINDOWS_SOURCES})
+# Debian's header-only JSON library, reached through a folder that holds only
+# it (never the host's whole /usr/include).
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/debian-include)
+file(CREATE_LINK /usr/include/nlohmann ${CMAKE_BINARY_DIR}/debian-include/nlohmann SYMBOLIC)
+
+add_library(velto_lib STATIC ${VELTO_PORTABLE_SOURCES} ${VELTO_WINDOWS_SOURCES} ${VELTO_THIRD_PARTY_SOURCES})
 target_include_directories(velto_lib PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
+target_include_directories(velto_lib SYSTEM PUBLIC ${VELTO_THIRD_PARTY_INCLUDES} ${CMAKE_BINARY_DIR}/debian-include)
 target_link_libraries(velto_lib PUBLIC ${VELTO_SYSTEM_LIBS})
 velto_warnings(velto_lib)
 
@@ -65,6 +72,12 @@ velto_warnings(velto_keepalive)
 include(GoogleTest)
 gtest_discover_tests(velto_tests TEST_PREFIX "wine." DISCOVERY_MODE PRE_TEST
                      DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+
+# Remote control of the real program through real clients (HTTP, OSC).
+add_test(NAME remote.http_osc
+         COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/remote/remote-test.py $<TARGET_FILE:Velto>
+                 $<TARGET_FILE:velto_drive>)
+set_tests_properties(remote.http_osc PROPERTIES TIMEOUT 240)
 
 add_test(NAME exe.imports_only_system_dlls
          COMMAND bash ${CMAKE_SOURCE_DIR}/tools/check-imports.sh $<TARGET_FILE:Velto> $<TARGET_FILE:velto_tests>)

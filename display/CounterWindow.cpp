@@ -11,6 +11,7 @@
 #include "display/FramePlan.h"
 #include "framework/Clock.h"
 #include "framework/Profile.h"
+#include "remote/RemoteControl.h"
 #include "resources/resource.h"
 
 namespace {
@@ -456,6 +457,7 @@ void CCounterWindow::OnPaint() {
 }
 
 void CCounterWindow::CounterChanged() {
+  CRemoteControl::Instance().NoteShownChange();
   if (InClockStep) {
     DigitsChanged = true;
     return;

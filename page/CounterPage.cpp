@@ -87,6 +87,10 @@ void CCounterPage::DoDataExchange(CDataExchange* pDX) {
 BOOL CCounterPage::OnInitDialog() {
   CPropertyPage::OnInitDialog();
   LoadSettings();
+  // A remote press may have come before the page was first shown.
+  if (Counter->Paused) SetDlgItemText(IDC_PAUSE, "&Continue");
+  if (Counter->Flashing) SetDlgItemText(IDC_FLASH, "Stop &Flashing");
+  if (Counter->Paused) SetTimer(PageTimer, 1000, nullptr);
   EnableEditingControls();
   Counter->Window.SetTransparent(IsDlgButtonChecked(IDC_TRANSPARENT) == BST_CHECKED);
   return TRUE;
@@ -267,7 +271,7 @@ void CCounterPage::OnStart() {
   OnUpdate();
   UpdateData(TRUE);
   Counter->SetTickerStyle(TickerSize, AutoTickerColour, TickerColour);
-  Counter->Window.ShowWindow(SW_SHOW);
+  Counter->Window.ShowWindow(RemotePress ? SW_SHOWNOACTIVATE : SW_SHOW);
   if (HideOthers) {
     if (auto* sheet = dynamic_cast<CVeltoSheet*>(CWnd::FromHandlePermanent(::GetParent(m_hWnd))))
       sheet->HideOtherCounters(&Counter->Window);
@@ -432,4 +436,104 @@ bool CCounterPage::RunTickerColourDialog(bool& followColour, COLORREF& fixedColo
   followColour = dialog.FollowColour != 0;
   fixedColour = dialog.FixedColour;
   return true;
+}
+
+// ---- remote control ------------------------------------------------------------
+
+void CCounterPage::RemoteStart() {
+  if (m_hWnd) {
+    // A remote Start shows the display without taking the focus.
+    RemotePress = true;
+    OnStart();
+    RemotePress = false;
+    return;
+  }
+  // A page never shown has no boxes: Start takes what they would show.
+  const CString section = Counter->GetSectionName();
+  CProfileStore& profile = Profile();
+  const int32_t total = StoredSeconds(profile.GetProfileInt(section, "TotalTime", DefaultTotalTime), DefaultTotalTime);
+  const int32_t orange =
+      StoredSeconds(profile.GetProfileInt(section, "OrangeTime", DefaultOrangeTime), DefaultOrangeTime);
+  const int32_t red = StoredSeconds(profile.GetProfileInt(section, "RedTime", DefaultRedTime), DefaultRedTime);
+  Type = StoredChoice(profile.GetProfileInt(section, "Type", 0), TypeCount);
+  Format = StoredChoice(profile.GetProfileInt(section, "Format", 0), FormatCount);
+  TickerSize = StoredChoice(profile.GetProfileInt(section, "TickerSize", 0), TickerSizeCount);
+  AutoTickerColour = profile.GetProfileInt(section, "AutoTickerColour", 1) != 0;
+  TickerColour = profile.GetProfileInt(section, "TickerColour", static_cast<int>(RGB(255, 255, 255)));
+  Continuous = profile.GetProfileInt(section, "Continuous", 0) != 0;
+  DisplayDuringPause = profile.GetProfileInt(section, "DisplayDuringPause", 0) != 0;
+  HideOthers = profile.GetProfileInt(section, "HideOthers", 1) != 0;
+  DriveHardware = profile.GetProfileInt(section, "DriveHardware", 0) != 0;
+  Counter->NormalStyle.Load(section, "NormalStyle");
+  Counter->OrangeStyle.Load(section, "OrangeStyle");
+  Counter->RedStyle.Load(section, "RedStyle");
+
+  Counter->CatchUp();
+  Counter->Start(total, Type, Format, orange, red);
+  Counter->DisplayDuringPause = DisplayDuringPause;
+  RepaintDisplay();
+  Counter->Continuous = Continuous;
+  Counter->DriveHardware = DriveHardware;
+  if (DriveHardware) {
+    if (ExpanderOutput* expander = AfxGetExpander()) expander->Attach(Counter);
+    Counter->UpdateHardware();
+  }
+  Counter->SetTicker(profile.GetProfileString(section, "Ticker", ""));
+  Counter->SetTickerStyle(TickerSize, AutoTickerColour, TickerColour);
+  Counter->Window.ShowWindow(SW_SHOWNOACTIVATE);
+  if (HideOthers) {
+    if (auto* sheet = dynamic_cast<CVeltoSheet*>(AfxGetMainWnd())) sheet->HideOtherCounters(&Counter->Window);
+  }
+}
+
+void CCounterPage::RemoteSetPaused(bool paused) {
+  if (Counter->Paused == paused) return;
+  if (m_hWnd) {
+    OnPause();
+    return;
+  }
+  Counter->CatchUp();
+  Counter->Paused = paused;
+  if (!Counter->Paused && !Counter->Window.HasWindow()) Counter->CreateDisplay();
+  RepaintDisplay();
+  Counter->UpdateHardware();
+}
+
+void CCounterPage::RemoteSetFlashing(bool flashing) {
+  if (Counter->Flashing == flashing) return;
+  if (m_hWnd) {
+    OnFlash();
+    return;
+  }
+  if (Counter->CatchUp()) Counter->UpdateHardware();
+  Counter->Flashing = flashing;
+  if (!Counter->Window.HasWindow()) Counter->CreateDisplay();
+  RepaintDisplay();
+}
+
+void CCounterPage::RemoteSetTicker(const CString& text) {
+  if (m_hWnd) {
+    SetDlgItemText(IDC_TICKER_TEXT, text);
+    OnUpdate();
+    return;
+  }
+  Counter->SetTicker(text);
+  Profile().WriteProfileString(Counter->GetSectionName(), "Ticker", text);
+}
+
+void CCounterPage::RemoteSetTotal(int32_t seconds) {
+  if (m_hWnd) {
+    SetDlgItemInt(IDC_TOTAL_HOURS, static_cast<UINT>(seconds / 3600), FALSE);
+    SetDlgItemInt(IDC_TOTAL_MINUTES, static_cast<UINT>(seconds / 60 % 60), FALSE);
+    SetDlgItemInt(IDC_TOTAL_SECONDS, static_cast<UINT>(seconds % 60), FALSE);
+    SaveSettings();
+    return;
+  }
+  Profile().WriteProfileInt(Counter->GetSectionName(), "TotalTime", seconds);
+}
+
+int32_t CCounterPage::NextTotal() const {
+  if (m_hWnd) return TotalFromBoxes();
+  return StoredSeconds(Profile().GetProfileInt(Counter->GetSectionName(), "TotalTime", DefaultTotalTime),
+                       DefaultTotalTime);
 }

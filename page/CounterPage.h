@@ -38,6 +38,16 @@ public:
   void OnPause();
   void OnUpdate();
 
+  // ---- remote control: the same paths as the buttons, also while the page
+  // has no window yet; nothing takes the focus or comes forward.
+  void RemoteStart();
+  void RemoteSetPaused(bool paused);
+  void RemoteSetFlashing(bool flashing);
+  void RemoteSetTicker(const CString& text);
+  // The total the next Start takes: the time boxes, or what is stored for them.
+  void RemoteSetTotal(int32_t seconds);
+  int32_t NextTotal() const;
+
   CCounter* Counter;
   CMimicDlg* Repeater = nullptr;
   int Type = 0;
@@ -94,4 +104,6 @@ private:
   // Ends the open repeater, if any, before this page or its counter goes.
   void CloseRepeater();
   void ApplyOnTop(bool onTop);
+
+  bool RemotePress = false;
 };

@@ -20,13 +20,14 @@ source_dir=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$build/native/CMakeC
 source_re=$(printf '%s' "$source_dir" | sed 's/[][\\.*^$+?(){}|]/\\&/g')
 # Product sources only: tests/ and tools/ are not shipped, generated code lives
 # in the build tree.
-product_dirs='(app|counter|display|page|device|about|framework)'
+product_dirs='(app|counter|display|page|device|about|framework|remote)'
+# Vendored libraries (remote/third_party) are not ours to change: left out.
 product="^$source_re/$product_dirs/[^ ]*\\.cpp\$"
 
 sources_of() {
   python3 -c 'import json, sys
 for entry in json.load(open(sys.argv[1])):
-    print(entry["file"])' "$1/compile_commands.json" | grep -E "$product" | sort -u
+    print(entry["file"])' "$1/compile_commands.json" | grep -E "$product" | grep -v '/third_party/' | sort -u
 }
 
 # The MinGW-w64 g++ of the Windows build, asked for its include search list:

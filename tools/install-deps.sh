@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ clang clang-tidy libclang-rt-14-dev python3 googletest libgtest-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth xserver-xephyr x11-utils imagemagick
-  fonts-liberation2 fonts-wine nsis
+  fonts-liberation2 fonts-wine nsis nlohmann-json3-dev
 )
 
 missing=()

@@ -23,10 +23,11 @@ TEST_F(ControlSheetTest, StartsWithSetupOneCounterAndAbout) {
   ASSERT_NE(sheet, nullptr);
   EXPECT_EQ(AfxGetMainWnd(), sheet);
   EXPECT_EQ(Text(sheet->GetSafeHwnd()), "Velto Controls");
-  ASSERT_EQ(TabCount(), 3);
+  ASSERT_EQ(TabCount(), 4);
   EXPECT_EQ(TabText(0), "Setup");
   EXPECT_EQ(TabText(1), "Counter");
-  EXPECT_EQ(TabText(2), "About");
+  EXPECT_EQ(TabText(2), "Remote");
+  EXPECT_EQ(TabText(3), "About");
   ASSERT_EQ(sheet->CounterPages.size(), 1u);
   EXPECT_EQ(Counter(0).Index, 1);
   EXPECT_TRUE(Counter(0).Window.IsWindowVisible());
@@ -74,10 +75,10 @@ TEST_F(ControlSheetTest, PagesFollowTheStoredOrderAndNames) {
   SeedText("Settings", "Counters", "4,1");
   SeedText("Counter4", "Name", "Q&A stage");
   StartProgram();
-  ASSERT_EQ(TabCount(), 4);
+  ASSERT_EQ(TabCount(), 5);
   EXPECT_EQ(TabText(1), "Q&&A stage") << "shown as typed, not as a mnemonic";
   EXPECT_EQ(TabText(2), "Counter") << "a section without a name";
-  EXPECT_EQ(TabText(3), "About");
+  EXPECT_EQ(TabText(4), "About");
   EXPECT_EQ(Counter(0).Index, 4);
   EXPECT_EQ(Counter(1).Index, 1);
   EXPECT_EQ(Text(Counter(0).Window.GetSafeHwnd()), "Velto - Q&A stage");
@@ -96,9 +97,10 @@ TEST_F(ControlSheetTest, AnEmptyListLeavesSetupAndAboutAndTheNextStartShowsCount
   ShowPage(0);
   VeltoApp().CounterList.Save({});
   sheet->RebuildCounterPages();
-  EXPECT_EQ(TabCount(), 2);
+  EXPECT_EQ(TabCount(), 3);
   EXPECT_EQ(TabText(0), "Setup");
-  EXPECT_EQ(TabText(1), "About");
+  EXPECT_EQ(TabText(1), "Remote");
+  EXPECT_EQ(TabText(2), "About");
   EXPECT_TRUE(sheet->CounterPages.empty());
   EXPECT_EQ(VeltoApp().GetProfileString("Settings", "Counters", "x"), "");
   EXPECT_EQ(StoredNumber("Counter1", "TotalTime"), 550u) << "the rebuild kept the settings";
@@ -118,7 +120,7 @@ TEST_F(ControlSheetTest, RebuildRecreatesEveryPageWithTheStoredSettings) {
   VeltoApp().CounterList.Save({2, 1});
   VeltoApp().WriteProfileString("Counter2", "Name", "Lectern");
   sheet->RebuildCounterPages();
-  ASSERT_EQ(TabCount(), 4);
+  ASSERT_EQ(TabCount(), 5);
   EXPECT_EQ(TabText(1), "Lectern");
   EXPECT_EQ(Counter(0).Index, 2);
   EXPECT_FALSE(Counter(1).Started) << "a rebuild stops every counter";

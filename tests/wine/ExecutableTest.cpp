@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
 #include <windows.h>
 
 #include <commctrl.h>
@@ -72,10 +75,10 @@ protected:
            ERROR_SUCCESS;
   }
 
-  static bool Start(PROCESS_INFORMATION& process) {
+  static bool Start(PROCESS_INFORMATION& process, const std::string& arguments = "") {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    std::string command = "\"" + ProductPath() + "\"";
+    std::string command = "\"" + ProductPath() + "\"" + (arguments.empty() ? "" : " " + arguments);
     if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
       return false;
     ::CloseHandle(process.hThread);
@@ -117,11 +120,11 @@ protected:
     return nullptr;
   }
 
-  // Starts the program again while it runs; answers its exit code, or 1234
-  // when it is still running after timeoutMs.
-  static DWORD StartAgain(DWORD timeoutMs) {
+  // Starts the program again while it runs, with arguments; answers its exit
+  // code, or 1234 when it is still running after timeoutMs.
+  static DWORD StartAgain(DWORD timeoutMs, const std::string& arguments = "") {
     PROCESS_INFORMATION second{};
-    if (!Start(second)) return 4321;
+    if (!Start(second, arguments)) return 4321;
     DWORD code = 1234;
     if (::WaitForSingleObject(second.hProcess, timeoutMs) == WAIT_OBJECT_0)
       ::GetExitCodeProcess(second.hProcess, &code);
@@ -157,7 +160,7 @@ protected:
   static std::string Text(HWND window) {
     // A window of another process answers WM_GETTEXT; GetWindowText would
     // only read the caption the system keeps.
-    char text[128] = "";
+    char text[512] = "";
     ::SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     return text;
   }
@@ -174,7 +177,7 @@ TEST_F(Executable, ShowsTheSheetAndEveryDisplayAndEndsCleanlyOnClose) {
   SetNumber("Counter1", "TotalTime", 125);
   HWND sheet = Launch();
   ASSERT_NE(sheet, nullptr) << "no control sheet";
-  EXPECT_EQ(TabCount(sheet), 4);
+  EXPECT_EQ(TabCount(sheet), 5);
   EXPECT_NE(::FindWindowA(nullptr, "Velto - Main"), nullptr);
   EXPECT_NE(::FindWindowA(nullptr, "Velto - Backup"), nullptr);
 
@@ -204,7 +207,7 @@ TEST_F(Executable, AnEmptyCounterListStartsWithCounterOne) {
   SetString("Settings", "Counters", "");
   HWND sheet = Launch();
   ASSERT_NE(sheet, nullptr);
-  EXPECT_EQ(TabCount(sheet), 3);
+  EXPECT_EQ(TabCount(sheet), 4);
   EXPECT_NE(::FindWindowA(nullptr, "Velto - Counter"), nullptr);
   ::PostMessageA(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_EQ(WaitForExit(), 0u);
@@ -237,6 +240,108 @@ TEST_F(Executable, ASecondStartBringsTheRunningSheetForwardAndEnds) {
 
   ::PostMessageA(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_EQ(WaitForExit(), 0u);
+}
+
+// An open dialog disables the sheet: a second start brings the dialog
+// forward, where the operator can use it. A command line brings nothing
+// forward and acts while the dialog is open.
+TEST_F(Executable, ASecondStartBringsAnOpenDialogForwardAndCommandLinesActBehindIt) {
+  EXPECT_EQ(StartAgain(10000, "/pause 1"), 1u) << "no Velto runs, and none is started";
+  EXPECT_TRUE(Sheets().empty());
+
+  SetString("Settings", "Counters", "1,2");
+  SetString("Counter1", "Name", "Main Hall");
+  SetNumber("Counter1", "TotalTime", 300);
+  HWND sheet = Launch();
+  ASSERT_NE(sheet, nullptr);
+  HWND page = ShowPage(sheet, 1);
+  ::PostMessageA(::GetDlgItem(page, IDC_START), BM_CLICK, 0, 0);
+  ::PostMessageA(::GetDlgItem(page, IDC_STYLE_NORMAL), BM_CLICK, 0, 0);
+  HWND dialog = nullptr;
+  for (int waited = 0; waited < 100 && !dialog; ++waited) {
+    dialog = ::FindWindowA(nullptr, "Counter Style");
+    if (!dialog) ::Sleep(100);
+  }
+  ASSERT_NE(dialog, nullptr);
+  HWND display = ::FindWindowA(nullptr, "Velto - Main Hall");
+  ASSERT_NE(display, nullptr);
+  ::SetForegroundWindow(display);
+
+  EXPECT_EQ(StartAgain(10000), 0u);
+  for (int waited = 0; waited < 30 && ::GetForegroundWindow() != dialog; ++waited) ::Sleep(100);
+  EXPECT_EQ(::GetForegroundWindow(), dialog) << "the dialog, not the disabled sheet behind it";
+
+  // Commands: by position or by name in any case, while the dialog is open.
+  EXPECT_EQ(StartAgain(10000, "/pause \"main hall\""), 0u);
+  EXPECT_EQ(Text(::GetDlgItem(page, IDC_PAUSE)).rfind("&Continue", 0), 0u);
+  EXPECT_EQ(StartAgain(10000, "/pause 1"), 0u) << "a second Pause changes nothing";
+  EXPECT_EQ(StartAgain(10000, "/continue 1"), 0u);
+  EXPECT_EQ(Text(::GetDlgItem(page, IDC_PAUSE)), "&Pause");
+  EXPECT_EQ(StartAgain(10000, "/flash 1 on"), 0u);
+  EXPECT_EQ(Text(::GetDlgItem(page, IDC_FLASH)), "Stop &Flashing");
+  EXPECT_EQ(StartAgain(10000, "/ticker 1 \"Doors close\""), 0u);
+  EXPECT_EQ(Text(::GetDlgItem(page, IDC_TICKER_TEXT)), "Doors close");
+  EXPECT_EQ(StartAgain(10000, "/total 1 01:02:05"), 0u);
+  EXPECT_EQ(Text(::GetDlgItem(page, IDC_TOTAL_HOURS)), "1");
+  EXPECT_EQ(Text(::GetDlgItem(page, IDC_TOTAL_MINUTES)), "2");
+  EXPECT_EQ(Text(::GetDlgItem(page, IDC_TOTAL_SECONDS)), "5");
+  EXPECT_EQ(StartAgain(10000, "/start 2"), 0u) << "a page never shown starts from its stored settings";
+  EXPECT_EQ(StartAgain(10000, "/start 3"), 3u) << "no such counter";
+  EXPECT_EQ(StartAgain(10000, "/start Lobby"), 3u);
+  EXPECT_EQ(StartAgain(10000, "/start"), 2u);
+  EXPECT_EQ(StartAgain(10000, "/flash 1 maybe"), 2u);
+  EXPECT_EQ(StartAgain(10000, "/total 1 5:00"), 2u);
+  EXPECT_EQ(StartAgain(10000, "/stop 1"), 2u);
+  EXPECT_EQ(::GetForegroundWindow(), dialog) << "commands bring nothing forward";
+  EXPECT_EQ(Sheets().size(), 1u);
+
+  ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  for (int waited = 0; waited < 50 && ::IsWindow(dialog); ++waited) ::Sleep(100);
+  ::PostMessageA(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(WaitForExit(), 0u);
+}
+
+// Remote control is off by default; a port another program holds is named
+// on the Remote page, and Velto runs on.
+TEST_F(Executable, RemoteControlIsOffByDefaultAndNamesAPortInUse) {
+  WSADATA data{};
+  ASSERT_EQ(::WSAStartup(MAKEWORD(2, 2), &data), 0);
+  SOCKET holder = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in at{};
+  at.sin_family = AF_INET;
+  ::inet_pton(AF_INET, "127.0.0.1", &at.sin_addr);
+  ASSERT_EQ(::bind(holder, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
+  ::listen(holder, 1);
+  int size = sizeof at;
+  ::getsockname(holder, reinterpret_cast<sockaddr*>(&at), &size);
+  const int port = ntohs(at.sin_port);
+
+  HWND sheet = Launch();
+  ASSERT_NE(sheet, nullptr);
+  HWND page = ShowPage(sheet, TabCount(sheet) - 2);
+  EXPECT_EQ(::IsDlgButtonChecked(page, IDC_REMOTE_HTTP), BST_UNCHECKED);
+  EXPECT_EQ(::IsDlgButtonChecked(page, IDC_REMOTE_OSC), BST_UNCHECKED);
+  EXPECT_EQ(Text(::GetDlgItem(page, IDC_REMOTE_STATUS)), "HTTP: off\nOSC: off");
+  ::PostMessageA(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(WaitForExit(), 0u);
+
+  SetNumber("Remote", "Http", 1);
+  SetNumber("Remote", "HttpPort", static_cast<DWORD>(port));
+  SetNumber("Remote", "OscPort", 70000);
+  sheet = Launch();
+  ASSERT_NE(sheet, nullptr);
+  page = ShowPage(sheet, TabCount(sheet) - 2);
+  const std::string status = Text(::GetDlgItem(page, IDC_REMOTE_STATUS));
+  EXPECT_NE(status.find("port " + std::to_string(port) + " is in use by another program"), std::string::npos) << status;
+  EXPECT_NE(status.find("OscPort"), std::string::npos) << "the out-of-range port is named: " << status;
+  char key[64] = "";
+  ::SendMessageA(::GetDlgItem(page, IDC_REMOTE_KEY), WM_GETTEXT, sizeof key, reinterpret_cast<LPARAM>(key));
+  EXPECT_EQ(std::string(key).size(), 32u) << "a key is made when remote control is first switched on";
+  EXPECT_TRUE(::IsWindow(sheet));
+  ::PostMessageA(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(WaitForExit(), 0u);
+  ::closesocket(holder);
+  ::WSACleanup();
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ TEST_F(HostileSettingsTest, ValuesOfTheWrongTypeReadAsTheirDefaults) {
   Seed("Settings", "Counters", 5);  // a number where the list text belongs
   SeedWrongTypes("Counter1");
   StartProgram();
-  ASSERT_EQ(TabCount(), 3) << "the list falls back to counter 1";
+  ASSERT_EQ(TabCount(), 4) << "the list falls back to counter 1";
   EXPECT_EQ(TabText(1), "Counter");
   HWND page = ShowPage(1);
   EXPECT_EQ(Text(page, IDC_TOTAL_MINUTES), "1");
@@ -79,7 +79,7 @@ TEST_F(HostileSettingsTest, HugeAndNegativeNumbersGiveSaneControls) {
     Seed(section, "OnTop", 0xFFFFFFFFu);
   }
   StartProgram();
-  ASSERT_EQ(TabCount(), 6);
+  ASSERT_EQ(TabCount(), 7);
   for (int tab = 1; tab <= 4; ++tab) {
     HWND page = ShowPage(tab);
     ASSERT_NE(page, nullptr);

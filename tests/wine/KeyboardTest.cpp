@@ -183,7 +183,9 @@ TEST_F(KeyboardTest, CtrlTabMovesBetweenThePages) {
   Press(VK_TAB);
   EXPECT_EQ(ActiveIndex(), 2);
   Press(VK_TAB);
-  EXPECT_EQ(ActiveIndex(), 3) << "About";
+  EXPECT_EQ(ActiveIndex(), 3) << "Remote";
+  Press(VK_TAB);
+  EXPECT_EQ(ActiveIndex(), 4) << "About";
   Press(VK_TAB);
   EXPECT_EQ(ActiveIndex(), 0) << "round to Setup";
   SetControlKey(false);

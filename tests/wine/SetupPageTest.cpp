@@ -129,7 +129,7 @@ TEST_F(SetupPageTest, AddingAfterOneAndThreeGivesFourOnAFreshSection) {
   EXPECT_FALSE(SheetTest::Stored("Counter4", "TotalTime", leftOver)) << "the old section went first";
   EXPECT_EQ(ItemNumbers(), (ItemData{1, 3, 4}));
   EXPECT_EQ(Numbers(), (Numbers32{1, 3, 4}));
-  EXPECT_EQ(Tabs(), (Strings{"Setup", "Main stage", "Lectern", "Encore", "About"}));
+  EXPECT_EQ(Tabs(), (Strings{"Setup", "Main stage", "Lectern", "Encore", "Remote", "About"}));
   EXPECT_EQ(VeltoApp().CounterList, (Numbers32{1, 3, 4}));
   EXPECT_EQ(ActivePage(), 0) << "the Setup page stays in front";
   EXPECT_EQ(::GetFocus(), ListWindow()) << "the new display does not take the keyboard";
@@ -146,7 +146,7 @@ TEST_F(SetupPageTest, RemovingTheHighestThenAddingReusesItsNumberWithDefaults) {
   EXPECT_EQ(Questions[0].Owner, VeltoApp().Sheet->GetSafeHwnd());
   EXPECT_EQ(Stored("Settings", "Counters"), "1,3");
   EXPECT_EQ(SheetTest::StoredNumber("Counter4", "TotalTime"), 777u) << "a removed counter's section stays";
-  EXPECT_EQ(Tabs(), (Strings{"Setup", "Counter", "Counter", "About"}));
+  EXPECT_EQ(Tabs(), (Strings{"Setup", "Counter", "Counter", "Remote", "About"}));
 
   Add("New four");
   EXPECT_EQ(Stored("Settings", "Counters"), "1,3,4");
@@ -163,7 +163,7 @@ TEST_F(SetupPageTest, RemovingAMiddleCounterLeavesItsSectionAndTheNextNumberAbov
   Add("Fourth");
   EXPECT_EQ(Stored("Settings", "Counters"), "1,3,4");
   EXPECT_EQ(Stored("Counter2", "Name"), "Two") << "read by no counter, but kept";
-  EXPECT_EQ(Tabs(), (Strings{"Setup", "Counter", "Counter", "Fourth", "About"}));
+  EXPECT_EQ(Tabs(), (Strings{"Setup", "Counter", "Counter", "Fourth", "Remote", "About"}));
 }
 
 TEST_F(SetupPageTest, AConfirmedRemovalIsAppliedOnceAfterTheItemHasGone) {
@@ -179,12 +179,12 @@ TEST_F(SetupPageTest, RemovingTheOnlyCounterIsAppliedAndTheNextNewOneIsNumberOne
   Start("5", {{"Counter5", "Solo"}});
   Remove(0);
   EXPECT_EQ(Stored("Settings", "Counters"), "");
-  EXPECT_EQ(Tabs(), (Strings{"Setup", "About"}));
+  EXPECT_EQ(Tabs(), (Strings{"Setup", "Remote", "About"}));
   EXPECT_TRUE(VeltoApp().Sheet->CounterPages.empty());
   EXPECT_EQ(Control().GetCount(), 0);
   Add("Fresh start");
   EXPECT_EQ(Stored("Settings", "Counters"), "1");
-  EXPECT_EQ(Tabs(), (Strings{"Setup", "Fresh start", "About"}));
+  EXPECT_EQ(Tabs(), (Strings{"Setup", "Fresh start", "Remote", "About"}));
 }
 
 TEST_F(SetupPageTest, AnsweringNoChangesNothing) {
@@ -195,7 +195,7 @@ TEST_F(SetupPageTest, AnsweringNoChangesNothing) {
   EXPECT_EQ(Questions.size(), 1u);
   EXPECT_EQ(ItemNumbers(), (ItemData{1, 2}));
   EXPECT_EQ(Stored("Settings", "Counters"), "1,2");
-  EXPECT_EQ(Tabs(), (Strings{"Setup", "Main stage", "Counter", "About"}));
+  EXPECT_EQ(Tabs(), (Strings{"Setup", "Main stage", "Counter", "Remote", "About"}));
   EXPECT_EQ(displays.Count(), 0) << "no rebuild";
   EXPECT_EQ(Stored("Counter2", "Name"), "<none>") << "no names written";
   EXPECT_EQ(Control().PendingRemoval, 0);
@@ -208,7 +208,7 @@ TEST_F(SetupPageTest, AMoveChangesOnlyTheOrder) {
   Select(0);
   ::SendMessageA(ListWindow(), WM_SYSKEYDOWN, VK_DOWN, 1 | (1 << 29));
   EXPECT_EQ(Stored("Settings", "Counters"), "2,1,3");
-  EXPECT_EQ(Tabs(), (Strings{"Setup", "B", "A", "C", "About"}));
+  EXPECT_EQ(Tabs(), (Strings{"Setup", "B", "A", "C", "Remote", "About"}));
   EXPECT_EQ(Numbers(), (Numbers32{2, 1, 3}));
   EXPECT_EQ(SheetTest::StoredNumber("Counter1", "TotalTime"), 300u);
   EXPECT_EQ(Stored("Counter1", "Name"), "A");
@@ -217,7 +217,7 @@ TEST_F(SetupPageTest, AMoveChangesOnlyTheOrder) {
 
   ::SendMessageA(Control().GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(CVSListBox::MoveUpButtonId, BN_CLICKED), 0);
   EXPECT_EQ(Stored("Settings", "Counters"), "1,2,3");
-  EXPECT_EQ(Tabs(), (Strings{"Setup", "A", "B", "C", "About"}));
+  EXPECT_EQ(Tabs(), (Strings{"Setup", "A", "B", "C", "Remote", "About"}));
 }
 
 TEST_F(SetupPageTest, ConfirmingAnUnchangedNameRewritesEveryNameAndRebuilds) {
@@ -229,7 +229,7 @@ TEST_F(SetupPageTest, ConfirmingAnUnchangedNameRewritesEveryNameAndRebuilds) {
   EXPECT_EQ(Stored("Counter1", "Name"), "Main stage");
   EXPECT_EQ(Stored("Counter2", "Name"), "Counter") << "the default name is now stored";
   EXPECT_EQ(displays.Count(), 2) << "rebuilt once";
-  EXPECT_EQ(Tabs(), (Strings{"Setup", "Main stage", "Counter", "About"}));
+  EXPECT_EQ(Tabs(), (Strings{"Setup", "Main stage", "Counter", "Remote", "About"}));
 }
 
 TEST_F(SetupPageTest, ARenameRetitlesTheTabAndTheDisplay) {
@@ -239,7 +239,7 @@ TEST_F(SetupPageTest, ARenameRetitlesTheTabAndTheDisplay) {
   Type("Front of house");
   EditorKey(VK_RETURN);
   EXPECT_EQ(Stored("Counter1", "Name"), "Front of house");
-  EXPECT_EQ(Tabs(), (Strings{"Setup", "Front of house", "About"}));
+  EXPECT_EQ(Tabs(), (Strings{"Setup", "Front of house", "Remote", "About"}));
   EXPECT_EQ(Text(Counter(0).Window.GetSafeHwnd()), "Velto - Front of house");
 }
 

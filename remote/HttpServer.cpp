@@ -1,0 +1,315 @@
+// httplib brings in the socket headers and must come before <windows.h>.
+// A backlog as deep as the connections served, so that a burst of clients
+// is accepted at once and counted, not left waiting in the system.
+#define CPPHTTPLIB_LISTEN_BACKLOG 64
+#include <httplib/httplib.h>
+
+// Kept apart: with httplib and the JSON library this file is slow to compile.
+#include "remote/HttpServer.h"
+
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <thread>
+
+namespace {
+
+using remote::CounterView;
+
+constexpr int MaxConnections = 64;
+// Above the cap, so that a connection past it is still answered (503).
+constexpr size_t Workers = MaxConnections + 8;
+constexpr size_t MaxBody = 16 * 1024;
+constexpr size_t MaxHead = 8 * 1024;
+constexpr int PingMs = 2000;
+constexpr const char* JsonType = "application/json; charset=utf-8";
+
+// Whether the connection served by this worker came past the cap.
+thread_local bool OverLimit = false;
+
+// httplib's pool, counting the connections it serves.
+class CountedPool : public httplib::TaskQueue {
+public:
+  CountedPool() : Pool(Workers) {}
+  void enqueue(std::function<void()> fn) override {
+    Pool.enqueue([this, fn = std::move(fn)] {
+      OverLimit = ++Open > MaxConnections;
+      fn();
+      --Open;
+      OverLimit = false;
+    });
+  }
+  void shutdown() override { Pool.shutdown(); }
+
+private:
+  httplib::ThreadPool Pool;
+  std::atomic<int> Open{0};
+};
+
+std::wstring Wide(const std::string& text) {
+  const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  if (length > 0) ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+  return wide;
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+  std::wstring left = Wide(a);
+  std::wstring right = Wide(b);
+  if (left.size() != right.size()) return false;
+  if (!left.empty()) ::CharLowerBuffW(&left[0], static_cast<DWORD>(left.size()));
+  if (!right.empty()) ::CharLowerBuffW(&right[0], static_cast<DWORD>(right.size()));
+  return left == right;
+}
+
+bool FromLoopback(const httplib::Request& request) {
+  const std::string& peer = request.remote_addr;
+  return peer.compare(0, 4, "127.") == 0 || peer == "::1" || peer.compare(0, 11, "::ffff:127.") == 0;
+}
+
+void Answer(httplib::Response& response, int status, const std::string& body) {
+  response.status = status;
+  response.set_content(body, JsonType);
+}
+
+void Refuse(httplib::Response& response, int status, const std::string& message) {
+  Answer(response, status, remote::ErrorJson(message));
+}
+
+// Writes one event; false when the client is gone.
+bool WriteEvent(httplib::DataSink& sink, const char* name, const std::string& data) {
+  const std::string event = std::string("event: ") + name + "\ndata: " + data + "\n\n";
+  return sink.write(event.data(), event.size());
+}
+
+}  // namespace
+
+struct CHttpServer::Impl {
+  explicit Impl(CRemoteHost& host) : Host(host) {}
+
+  CRemoteHost& Host;
+  HttpOptions Options;
+  std::unique_ptr<httplib::Server> Server;
+  std::thread Listener;
+  std::atomic<bool> Quitting{false};
+
+  void Dispatch(const httplib::Request& request, httplib::Response& response);
+  void Stream(httplib::Response& response);
+  const CounterView* Find(const std::vector<CounterView>& counters, const remote::Command& which) const;
+};
+
+const CounterView* CHttpServer::Impl::Find(const std::vector<CounterView>& counters,
+                                           const remote::Command& which) const {
+  for (const CounterView& view : counters) {
+    if (which.Position > 0 ? view.Id == which.Position : SameName(view.Name, which.Name)) return &view;
+  }
+  return nullptr;
+}
+
+void CHttpServer::Impl::Dispatch(const httplib::Request& request, httplib::Response& response) {
+  if (OverLimit) {
+    response.set_header("Connection", "close");
+    Refuse(response, 503, "too many connections");
+    return;
+  }
+  size_t head = request.target.size() + request.method.size();
+  for (const auto& header : request.headers) head += header.first.size() + header.second.size() + 4;
+  if (head > MaxHead) {
+    Refuse(response, 400, "request line and headers are over 8 KiB");
+    return;
+  }
+  const std::string host = request.get_header_value("Host");
+  std::vector<std::string> names = Options.HostNames;
+  names.push_back(request.local_addr);
+  if (!remote::HostAllowed(host, names)) {
+    Refuse(response, 403, "this host name is not accepted");
+    return;
+  }
+
+  const bool loopback = FromLoopback(request);
+  const std::string bearer = remote::BearerKey(request.get_header_value("Authorization"));
+  const bool keyed = remote::SameKey(bearer, Options.Key);
+  if (request.method != "GET" && request.method != "HEAD") {
+    if (!keyed) {
+      Refuse(response, 401, "a control request needs the key: Authorization: Bearer KEY");
+      return;
+    }
+  } else if (!loopback && !keyed && !remote::SameKey(remote::QueryKey(request.target), Options.Key)) {
+    Refuse(response, 401, "reading from the network needs the key");
+    return;
+  }
+
+  const remote::Route route = remote::RouteRequest(request.method, request.target, request.body);
+  switch (route.Kind) {
+    case remote::RouteKind::Error:
+      if (!route.Allow.empty()) response.set_header("Allow", route.Allow);
+      Refuse(response, route.Status, route.Message);
+      return;
+    case remote::RouteKind::Version:
+      Answer(response, 200, remote::VersionJson(Options.Version));
+      return;
+    case remote::RouteKind::List: {
+      std::vector<CounterView> counters;
+      Host.Board().Read(counters);
+      Answer(response, 200, remote::CountersJson(counters));
+      return;
+    }
+    case remote::RouteKind::One: {
+      std::vector<CounterView> counters;
+      Host.Board().Read(counters);
+      if (const CounterView* view = Find(counters, route.What))
+        Answer(response, 200, remote::CounterJson(*view));
+      else
+        Refuse(response, 404, "no such counter");
+      return;
+    }
+    case remote::RouteKind::Control: {
+      CounterView after;
+      switch (Host.Submit(route.What, after)) {
+        case remote::Outcome::Done:
+          Answer(response, 200, remote::CounterJson(after));
+          return;
+        case remote::Outcome::NoSuchCounter:
+          Refuse(response, 404, "no such counter");
+          return;
+        case remote::Outcome::Unavailable:
+          Refuse(response, 503, "Velto is busy or closing");
+          return;
+      }
+      return;
+    }
+    case remote::RouteKind::Events:
+      Stream(response);
+      return;
+  }
+}
+
+void CHttpServer::Impl::Stream(httplib::Response& response) {
+  struct State {
+    bool First = true;
+    uint64_t Seen = 0;
+    std::map<int, CounterView> Sent;
+    std::chrono::steady_clock::time_point NextPing;
+  };
+  auto state = std::make_shared<State>();
+  state->NextPing = std::chrono::steady_clock::now() + std::chrono::milliseconds(PingMs);
+  response.set_header("Cache-Control", "no-cache");
+  response.set_chunked_content_provider("text/event-stream", [this, state](size_t, httplib::DataSink& sink) {
+    const remote::SnapshotBoard& board = Host.Board();
+    if (Quitting || board.Closed()) {
+      sink.done();
+      return true;
+    }
+    bool newer = state->First;
+    if (!state->First) {
+      const auto now = std::chrono::steady_clock::now();
+      const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(state->NextPing - now).count();
+      newer = board.WaitNewer(state->Seen, wait > 0 ? static_cast<int>(wait) : 0);
+      if (Quitting || board.Closed()) {
+        sink.done();
+        return true;
+      }
+    }
+    if (newer) {
+      std::vector<CounterView> counters;
+      state->Seen = board.Read(counters);
+      std::map<int, CounterView> current;
+      for (const CounterView& view : counters) {
+        current[view.Id] = view;
+        const auto sent = state->Sent.find(view.Id);
+        if (!state->First && sent != state->Sent.end() && sent->second == view) continue;
+        if (!WriteEvent(sink, "counter", remote::CounterJson(view))) return false;
+      }
+      state->Sent = std::move(current);
+      state->First = false;
+    }
+    if (std::chrono::steady_clock::now() >= state->NextPing) {
+      state->NextPing += std::chrono::milliseconds(PingMs);
+      if (!WriteEvent(sink, "ping", "{}")) return false;
+    }
+    return true;
+  });
+}
+
+CHttpServer::CHttpServer(CRemoteHost& host) : Self(new Impl(host)) {}
+
+CHttpServer::~CHttpServer() { Stop(); }
+
+namespace {
+
+// The plain reason a port cannot be had, found by trying it as the server
+// would (exclusively).
+std::string PortProblem(const std::string& address, int port, const char* what) {
+  SOCKET probe = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (probe == INVALID_SOCKET) return "the network is not available";
+  BOOL exclusive = TRUE;
+  ::setsockopt(probe, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive), sizeof exclusive);
+  sockaddr_in at{};
+  at.sin_family = AF_INET;
+  at.sin_port = htons(static_cast<u_short>(port));
+  ::inet_pton(AF_INET, address.c_str(), &at.sin_addr);
+  std::string reason;
+  if (::bind(probe, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0) {
+    const int error = ::WSAGetLastError();
+    if (error == WSAEADDRINUSE || error == WSAEACCES)
+      reason = std::string(what) + " port " + std::to_string(port) + " is in use by another program";
+    else
+      reason =
+          std::string(what) + " port " + std::to_string(port) + " cannot be used (error " + std::to_string(error) + ")";
+  }
+  ::closesocket(probe);
+  return reason;
+}
+
+}  // namespace
+
+bool CHttpServer::Start(const HttpOptions& options, std::string& reason) {
+  Stop();
+  Impl& self = *Self;
+  self.Options = options;
+  self.Quitting = false;
+  reason = PortProblem(options.Address, options.Port, "HTTP");
+  if (!reason.empty()) return false;
+
+  self.Server = std::make_unique<httplib::Server>();
+  httplib::Server& server = *self.Server;
+  server.new_task_queue = [] { return new CountedPool; };
+  server.set_payload_max_length(MaxBody);
+  server.set_read_timeout(2, 0);
+  server.set_write_timeout(5, 0);
+  server.set_keep_alive_timeout(5);
+  server.set_idle_interval(0, 100000);
+  const auto dispatch = [&self](const httplib::Request& request, httplib::Response& response) {
+    self.Dispatch(request, response);
+  };
+  server.Get(".*", dispatch);
+  server.Post(".*", dispatch);
+  server.Put(".*", dispatch);
+  server.Patch(".*", dispatch);
+  server.Delete(".*", dispatch);
+  server.Options(".*", dispatch);
+  server.set_error_handler([](const httplib::Request&, httplib::Response& response) {
+    if (!response.body.empty()) return;
+    const std::string message = response.status == 413 ? "the body is over 16 KiB" : "bad request";
+    response.set_content(remote::ErrorJson(message), JsonType);
+  });
+  if (!server.bind_to_port(options.Address, options.Port)) {
+    reason = PortProblem(options.Address, options.Port, "HTTP");
+    if (reason.empty()) reason = "HTTP port " + std::to_string(options.Port) + " cannot be used";
+    return false;
+  }
+  self.Listener = std::thread([&server] { server.listen_after_bind(); });
+  return true;
+}
+
+void CHttpServer::Stop() {
+  Impl& self = *Self;
+  if (!self.Listener.joinable()) return;
+  self.Quitting = true;
+  // Its stop does nothing before its loop runs: wait for that first.
+  for (int waited = 0; waited < 200 && !self.Server->is_running(); ++waited)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  self.Server->stop();
+  self.Listener.join();
+  self.Server.reset();
+}
