@@ -35,7 +35,7 @@ CCounter::CCounter(int nIndex)
       NormalStyle(RGB(0, 255, 0)),
       OrangeStyle(RGB(255, 255, 0)),
       RedStyle(RGB(255, 0, 0)),
-      NextFlashTick(AfxGetClock().GetTickCount()),
+      NextFlashTick(AfxGetClock().Milliseconds()),
       NextSecondTick(NextFlashTick),
       TickerColour(RGB(255, 255, 255)) {}
 
@@ -67,7 +67,7 @@ void CCounter::Start(int nTotalSecs, int nType, int nFormat, int nOrangeSecs, in
   Started = true;
 
   Clock& clock = AfxGetClock();
-  const DWORD now = clock.GetTickCount();
+  const DWORD now = clock.Milliseconds();
   NextSecondTick = now + 1000;
   NextFlashTick = now;
   Unplanned = false;
@@ -92,14 +92,14 @@ bool CCounter::CatchUp() {
     // Out of the plan since: whatever is due now starts afresh from the
     // present, a restart one second on, a flash phase 300 ms on.
     Unplanned = false;
-    const DWORD now = clock.GetTickCount();
+    const DWORD now = clock.Milliseconds();
     NextSecondTick = now + SecondMs;
     NextFlashTick = now + FlashPhaseMs;
   }
 
   // An odd number of due phases leaves the other phase showing; an even
   // number, the same one: at most one toggle however long the wait was.
-  const int64_t phases = TakeDueSteps(clock.GetTickCount(), NextFlashTick, FlashPhaseMs);
+  const int64_t phases = TakeDueSteps(clock.Milliseconds(), NextFlashTick, FlashPhaseMs);
   if (Flashing && phases % 2 == 1) {
     FlashVisible = !FlashVisible;
     changed = true;
@@ -118,7 +118,7 @@ bool CCounter::CatchUp() {
   }
 
   // A paused counter's grid moves on all the same, so no burst follows a pause.
-  const int64_t seconds = TakeDueSteps(clock.GetTickCount(), NextSecondTick, SecondMs);
+  const int64_t seconds = TakeDueSteps(clock.Milliseconds(), NextSecondTick, SecondMs);
   if (seconds > 0 && !Paused && !IsRealTime(Type) && CountSeconds(seconds)) changed = true;
 
   FollowRunState();
@@ -165,7 +165,7 @@ void CCounter::SetContinuous(bool bContinuous) {
   // A count-down resting at 00:00 was out of the plan; going round again it
   // counts from now, not from the grid it rested on.
   if (ticked && Started && Type == DownToZero && Elapsed >= TotalTime) {
-    NextSecondTick = AfxGetClock().GetTickCount() + SecondMs;
+    NextSecondTick = AfxGetClock().Milliseconds() + SecondMs;
     Unplanned = false;
   }
   FollowRunState();

@@ -7,25 +7,60 @@
 #include "display/CounterWindow.h"
 #include "display/FramePlan.h"
 #include "framework/Clock.h"
+#include "framework/KernelHandle.h"
+#include "framework/WinApp.h"
 
 namespace {
 
 bool Earlier(DWORD a, DWORD b) { return static_cast<int32_t>(a - b) < 0; }
 
-// A thread timer: it belongs to no display, so displays can come and go. It
-// is set anew for every wake, as the distance from now to the wake's own
-// deadline: a repeating timer left to run measures its next period from the
-// moment it fired, so on Windows its lateness would grow from wake to wake.
+// A waitable timer, which the program's message loop waits on beside the
+// messages: it has no 10 ms floor (a window timer has), it is served ahead of
+// queued input, and on Windows 10 1803 and later it is a high-resolution one;
+// before that it keeps to the 1 ms timer resolution the displays request.
+// Dialogs, menus and window moves run message loops of their own that wait
+// on messages alone: a thread timer set for the same moment wakes the clock
+// there, and whichever comes second finds nothing due. Both are set anew for
+// every wake, as the distance from now to the wake's own deadline: a
+// repeating timer left to run measures its next period from the moment it
+// fired, so on Windows its lateness would grow from wake to wake.
 class SystemWakeTimer final : public WakeTimer {
 public:
-  void Set(DWORD delayMs) override { Id = ::SetTimer(nullptr, Id, delayMs, &SystemWakeTimer::OnTimer); }
+  SystemWakeTimer() {
+    constexpr DWORD HighResolution = 0x00000002;  // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+    Waitable.Reset(::CreateWaitableTimerExW(nullptr, nullptr, HighResolution, TIMER_ALL_ACCESS));
+    if (!Waitable) Waitable.Reset(::CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_ALL_ACCESS));
+    if (Waitable) AfxSetLoopWaitable(Waitable.Get(), &SystemWakeTimer::OnSignal);
+  }
+  ~SystemWakeTimer() override {
+    if (Waitable) AfxSetLoopWaitable(nullptr, nullptr);
+  }
+  SystemWakeTimer(const SystemWakeTimer&) = delete;
+  SystemWakeTimer& operator=(const SystemWakeTimer&) = delete;
+
+  void Set(DWORD delayMs) override {
+    if (Waitable) {
+      LARGE_INTEGER due{};
+      due.QuadPart = -static_cast<LONGLONG>(delayMs) * 10000;  // relative, in 100 ns
+      ::SetWaitableTimer(Waitable.Get(), &due, 0, nullptr, nullptr, FALSE);
+    }
+    Id = ::SetTimer(nullptr, Id, delayMs, &SystemWakeTimer::OnTimer);
+  }
   void Cancel() override {
+    if (Waitable) ::CancelWaitableTimer(Waitable.Get());
     if (Id) ::KillTimer(nullptr, Id);
     Id = 0;
   }
 
 private:
-  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) { CFrameClock::Instance().Wake(); }
+  static void OnSignal() { CFrameClock::Instance().Wake(); }
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    CFrameClock& clock = CFrameClock::Instance();
+    // The waitable timer already served this wake.
+    if (clock.Armed() && !IsDue(AfxGetClock().Milliseconds(), clock.ArmedFor())) return;
+    clock.Wake();
+  }
+  KernelHandle Waitable;
   UINT_PTR Id = 0;
 };
 
@@ -64,7 +99,7 @@ void CFrameClock::SetWakeTimer(WakeTimer* timer) {
 void CFrameClock::Replan() {
   if (Waking) return;  // the wake plans when it is done
   Clock& clock = AfxGetClock();
-  const DWORD now = clock.GetTickCount();
+  const DWORD now = clock.Milliseconds();
   const int64_t wallMs = clock.TimeMs();
   bool has = false;
   DWORD earliest = 0;
@@ -115,11 +150,11 @@ void CFrameClock::Disarm() {
 
 void CFrameClock::Wake() {
   if (Waking) return;
+  Clock& clock = AfxGetClock();
   // The system's timer repeats until the plan below sets it again or ends it.
   Pending = false;
   Waking = true;
-  Clock& clock = AfxGetClock();
-  const DWORD now = clock.GetTickCount();
+  const DWORD now = clock.Milliseconds();
   const int64_t wallMs = clock.TimeMs();
   const bool tickerFrame = TickerRunning && !Earlier(now, NextTickerFrame);
   // Windows with a counted second (or flash phase) due go first: the ticker
@@ -140,7 +175,7 @@ void CFrameClock::Wake() {
   if (tickerFrame) {
     NextTickerFrame += TickerPeriod;
     // Held up past the next frame: drop the frames missed.
-    if (!Earlier(clock.GetTickCount(), NextTickerFrame)) NextTickerFrame = clock.GetTickCount() + TickerPeriod;
+    if (!Earlier(clock.Milliseconds(), NextTickerFrame)) NextTickerFrame = clock.Milliseconds() + TickerPeriod;
   }
   Waking = false;
   Replan();

@@ -12,5 +12,5 @@ class CCounter;
 // while flashing, the turn of the wall-clock second for a running real-time
 // counter. Answers false when nothing can change without the operator: a
 // counter never started, and a count-down resting at 00:00.
-// now: GetTickCount milliseconds; wallMs: wall-clock milliseconds since 1970.
+// now: the millisecond clock (Clock::Milliseconds); wallMs: wall-clock milliseconds since 1970.
 bool CounterNextDue(const CCounter& counter, DWORD now, int64_t wallMs, DWORD& due);

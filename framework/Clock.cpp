@@ -19,8 +19,9 @@ void AfxSetClock(Clock* clock) {
 namespace {
 class PosixClock final : public Clock {
 public:
-  DWORD GetTickCount() override { return Milliseconds(); }
-  DWORD TimeGetTime() override { return Milliseconds(); }
+  DWORD GetTickCount() override { return MonotonicMs(); }
+  DWORD Milliseconds() override { return MonotonicMs(); }
+  DWORD TimeGetTime() override { return MonotonicMs(); }
   int64_t Time64() override { return static_cast<int64_t>(::time(nullptr)); }
   int64_t TimeMs() override {
     timespec now{};
@@ -33,7 +34,7 @@ public:
   }
 
 private:
-  static DWORD Milliseconds() {
+  static DWORD MonotonicMs() {
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<DWORD>(static_cast<uint64_t>(now.tv_sec) * 1000u +

@@ -13,6 +13,12 @@ class Clock {
 public:
   virtual ~Clock() = default;
   virtual DWORD GetTickCount() = 0;    // milliseconds, wraps after 49.7 days
+  // Milliseconds on the tick count's scale and wrap, but to the millisecond:
+  // on a PC the tick count moves only at the system timer's interrupt, every
+  // 10 to 16 ms, so a wake at a deadline could read it short of the deadline.
+  // Counts on through sleep and hibernation, as the tick count does. What is
+  // due is decided on this clock.
+  virtual DWORD Milliseconds() { return GetTickCount(); }
   virtual DWORD TimeGetTime() = 0;     // multimedia timer milliseconds
   virtual int64_t Time64() = 0;        // seconds since 1970-01-01 UTC
   // Milliseconds since 1970-01-01 UTC, for waking at the turn of a wall-clock

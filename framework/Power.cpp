@@ -10,13 +10,18 @@ PowerSettings& AfxGetPowerSettings() { return installedSettings ? *installedSett
 void AfxSetPowerSettings(PowerSettings* settings) { installedSettings = settings; }
 
 void AfxHoldDisplaysOn() {
-  if (holders++ == 0)
+  if (holders++ == 0) {
     AfxGetPowerSettings().SetThreadExecutionState(ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED);
+    AfxGetPowerSettings().AllowThrottling(false);
+  }
 }
 
 void AfxReleaseDisplaysOn() {
   if (holders <= 0) return;
-  if (--holders == 0) AfxGetPowerSettings().SetThreadExecutionState(ES_CONTINUOUS);
+  if (--holders == 0) {
+    AfxGetPowerSettings().SetThreadExecutionState(ES_CONTINUOUS);
+    AfxGetPowerSettings().AllowThrottling(true);
+  }
 }
 
 int AfxDisplaysOnHolders() { return holders; }
@@ -27,6 +32,7 @@ namespace {
 class NoPowerSettings final : public PowerSettings {
 public:
   EXECUTION_STATE SetThreadExecutionState(EXECUTION_STATE flags) override { return flags; }
+  void AllowThrottling(bool) override {}
 };
 }  // namespace
 

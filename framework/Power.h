@@ -16,6 +16,9 @@ class PowerSettings {
 public:
   virtual ~PowerSettings() = default;
   virtual EXECUTION_STATE SetThreadExecutionState(EXECUTION_STATE flags) = 0;
+  // Whether Windows may throttle the process (efficiency mode: a slower CPU,
+  // and its timer resolution ignored while no window of it can be seen).
+  virtual void AllowThrottling(bool allow) = 0;
 };
 
 // The power settings in force: the system's unless a test installed others.
@@ -28,7 +31,10 @@ PowerSettings& SystemPowerSettings();
 // A running show must not go dark: while at least one holder (a running
 // counter) holds the displays on, the system is asked to keep the displays on
 // and the machine awake; when the last lets go, the usual power settings
-// apply again. The system is asked only when that wish changes.
+// apply again. Meanwhile the process also opts out of the system's power
+// throttling: a show laptop with the operator in the slides is exactly what
+// Windows would judge to be in the background. The system is asked only when
+// that wish changes.
 void AfxHoldDisplaysOn();
 void AfxReleaseDisplaysOn();
 int AfxDisplaysOnHolders();

@@ -7,6 +7,13 @@
 
 namespace {
 CWinApp* theApplication = nullptr;
+HANDLE loopWaitable = nullptr;
+void (*loopWaitableSignalled)() = nullptr;
+}  // namespace
+
+void AfxSetLoopWaitable(HANDLE handle, void (*onSignal)()) {
+  loopWaitable = handle;
+  loopWaitableSignalled = onSignal;
 }
 
 CWinApp* AfxGetApp() { return theApplication; }
@@ -58,8 +65,25 @@ BOOL CWinApp::PreTranslateMessage(MSG* msg) {
 int CWinApp::Run() {
   MSG msg{};
   for (;;) {
-    const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
-    if (got == 0 || got == -1) break;
+    if (loopWaitable) {
+      // The object comes first: a deadline is served at once, however many
+      // messages keep arriving. Otherwise one message at a time.
+      const DWORD woke = ::MsgWaitForMultipleObjectsEx(1, &loopWaitable, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+      if (woke == WAIT_OBJECT_0) {
+        if (loopWaitableSignalled) loopWaitableSignalled();
+        CWnd::DeleteTempMap();
+        continue;
+      }
+      if (woke == WAIT_FAILED) {
+        loopWaitable = nullptr;  // the messages alone, as without one
+        continue;
+      }
+      if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) continue;
+      if (msg.message == WM_QUIT) break;
+    } else {
+      const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+      if (got == 0 || got == -1) break;
+    }
     if (!PreTranslateMessage(&msg)) {
       ::TranslateMessage(&msg);
       ::DispatchMessageA(&msg);

@@ -12,6 +12,11 @@ class CWnd;
 // Its profile functions keep the settings in the per-user registry under
 // HKEY_CURRENT_USER\Software\<registry key>\<application name>, one subkey
 // per section.
+// A kernel object that the program's own message loop waits on beside its
+// messages, served before any message as soon as it is signalled (the
+// displays' clock); nullptr for none.
+void AfxSetLoopWaitable(HANDLE handle, void (*onSignal)());
+
 class CWinApp : public CProfileStore {
 public:
   // appName null: the executable's base name (file name without directory

@@ -421,6 +421,9 @@ TEST(KeepDisplaysOn, WhileAtLeastOneCounterRuns) {
   // Both destroyed, as by a rebuild of the pages or at exit.
   EXPECT_EQ(power.Calls, (std::vector<EXECUTION_STATE>{RecordedPowerSettings::Usual}));
   EXPECT_EQ(AfxDisplaysOnHolders(), 0);
+  // Throttling went with every change of the wish, opted out of while a
+  // counter ran and given back when none did.
+  EXPECT_EQ(power.Throttling, (std::vector<bool>{false, true, false, true}));
 }
 
 #ifdef _WIN32
@@ -500,6 +503,19 @@ TEST_F(OnTheFrameClock, DeadlinesOutOfThePlanForWeeksAreMovedToThePresent) {
   Counter.SetContinuous(true);
   RunFor(1000);
   EXPECT_EQ(Text(), "00:02");
+}
+
+// On a PC the tick count moves only every 15.625 ms: a wake at a deadline
+// still serves it at that wake, since what is due is decided on the
+// millisecond clock.
+TEST_F(OnTheFrameClock, AWakeAtADeadlineServesItThoughTheTickCountLagsBehind) {
+  Clock.CoarseTicks = true;
+  Clock.Advance(1003);  // off the coarse tick count's steps
+  Counter.Start(5, DownToZero, MinSec, 0, 0);
+  for (const char* expected : {"00:04", "00:03", "00:02"}) {
+    EXPECT_EQ(RunFor(1000), 1) << "one wake a second";
+    EXPECT_EQ(Text(), expected);
+  }
 }
 
 // Each wake is set for its own deadline: a wake that fires late does not

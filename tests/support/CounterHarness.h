@@ -58,10 +58,12 @@ public:
     Calls.push_back(flags);
     return ES_CONTINUOUS;
   }
+  void AllowThrottling(bool allow) override { Throttling.push_back(allow); }
 
   static constexpr EXECUTION_STATE KeepOn = ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED;
   static constexpr EXECUTION_STATE Usual = ES_CONTINUOUS;
   std::vector<EXECUTION_STATE> Calls;
+  std::vector<bool> Throttling;
 };
 
 // A counter with a hand-driven clock, an in-memory settings store and its

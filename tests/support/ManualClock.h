@@ -14,7 +14,10 @@ public:
   ManualClock(const ManualClock&) = delete;
   ManualClock& operator=(const ManualClock&) = delete;
 
-  DWORD GetTickCount() override { return Ticks; }
+  // With CoarseTicks the tick count moves as on a PC, in steps of the
+  // system timer's 15.625 ms, while the millisecond clock stays fine.
+  DWORD GetTickCount() override { return CoarseTicks ? static_cast<DWORD>(Ticks * 64ull / 1000u * 1000u / 64u) : Ticks; }
+  DWORD Milliseconds() override { return Ticks; }
   DWORD TimeGetTime() override { return MultimediaTime; }
   int64_t Time64() override { return Wall; }
   int64_t TimeMs() override { return Wall * 1000 + WallMs; }
@@ -49,6 +52,7 @@ public:
   DWORD WallMs = 0;
   int64_t LocalOffsetSeconds = 0;
   bool LocalTimeFails = false;
+  bool CoarseTicks = false;
 };
 
 // Seconds since 1970 of a UTC date and time.

@@ -30,12 +30,12 @@ void FrameWatch::Calibrate() {
   // The moment the tick count moves on is the start of its millisecond. The
   // tick count is the program's, which the soak moves forward in its holds.
   Clock& clock = AfxGetClock();
-  const DWORD start = clock.GetTickCount();
+  const DWORD start = clock.Milliseconds();
   DWORD tick = start;
   int64_t counter = Now();
   while (tick == start) {
     counter = Now();
-    tick = clock.GetTickCount();
+    tick = clock.Milliseconds();
   }
   CalibrationTick = tick;
   CalibrationCounter = counter;
@@ -136,6 +136,7 @@ void FrameWatch::PaintEnd(CCounterWindow& window) {
   if (slot->FramePending) {
     slot->FramePending = false;
     Latency.Add(Ms(now - slot->PendingDeadline));
+    (CoarseTicks ? CoarseLatency : FineLatency).Add(Ms(now - slot->PendingDeadline));
   }
   const CCounter* counter = window.Counter;
   if (!counter || !counter->Started || IsRealTimeType(counter->Type)) return;
@@ -143,7 +144,7 @@ void FrameWatch::PaintEnd(CCounterWindow& window) {
   if (slot->ShownCount > 0 && text == slot->Shown) return;
   // On the program's clock: a second shown just before a hold stood on the
   // screen for the whole hold.
-  const DWORD tick = AfxGetClock().GetTickCount();
+  const DWORD tick = AfxGetClock().Milliseconds();
   if (slot->ShownCount > 1) {
     const double ms = static_cast<double>(static_cast<int32_t>(tick - slot->ShownSince));
     OnScreen.Add(ms);

@@ -88,6 +88,11 @@ public:
   Histogram Paint{500.0};
   Histogram TimerGap{2000.0};
   Histogram Latency{2000.0};
+  // The same, split by the tick count the program's clock gave meanwhile:
+  // fine, or moving in the steps of a PC's system timer.
+  bool CoarseTicks = false;
+  Histogram FineLatency{2000.0};
+  Histogram CoarseLatency{2000.0};
   // The part of it until the clock woke the window.
   Histogram Wake{2000.0};
 

@@ -19,11 +19,17 @@ public:
 
   SoakClock() {
     const DWORD start = 0u - BeforeWrapMs;
-    TickBase = start - ::GetTickCount();
+    TickBase = start - SystemClock().Milliseconds();
     MultimediaBase = start - ::timeGetTime();
   }
 
-  DWORD GetTickCount() override { return Read().Tick; }
+  // In the coarse mode the tick count moves as on a PC, in steps of the
+  // system timer's 15.625 ms; the millisecond clock stays fine.
+  DWORD GetTickCount() override {
+    const DWORD fine = Read().Tick;
+    return Coarse ? static_cast<DWORD>(fine * 64ull / 1000u * 1000u / 64u) : fine;
+  }
+  DWORD Milliseconds() override { return Read().Tick; }
   DWORD TimeGetTime() override { return Read().Multimedia; }
   int64_t Time64() override { return FloorDiv(Read().WallMs, 1000); }
   int64_t TimeMs() override { return Read().WallMs; }
@@ -35,17 +41,18 @@ public:
   // Moves every clock forward at once, as a thread held up for ms would see.
   void Hold(int64_t ms) { OffsetMs += ms; }
   int64_t HeldMs() const { return OffsetMs; }
+  bool Coarse = false;
 
   void Freeze() {
     Frozen = Read();
-    FrozenAt = ::GetTickCount();
+    FrozenAt = SystemClock().Milliseconds();
     IsFrozen = true;
   }
   // Goes on from where it stood, without a jump.
   void Thaw() {
     if (!IsFrozen) return;
     IsFrozen = false;
-    OffsetMs -= static_cast<DWORD>(::GetTickCount() - FrozenAt);
+    OffsetMs -= static_cast<DWORD>(SystemClock().Milliseconds() - FrozenAt);
   }
 
 private:
@@ -62,7 +69,7 @@ private:
     const uint64_t units = (static_cast<uint64_t>(file.dwHighDateTime) << 32) | file.dwLowDateTime;
     const int64_t wallMs = static_cast<int64_t>(units / 10000) - 11644473600000LL;
     const DWORD offset = static_cast<DWORD>(static_cast<uint64_t>(OffsetMs));
-    return {::GetTickCount() + TickBase + offset, ::timeGetTime() + MultimediaBase + offset, wallMs + OffsetMs};
+    return {SystemClock().Milliseconds() + TickBase + offset, ::timeGetTime() + MultimediaBase + offset, wallMs + OffsetMs};
   }
   static int64_t FloorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
