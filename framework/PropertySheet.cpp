@@ -184,82 +184,68 @@ BOOL CPropertySheet::OnInitDialog() {
   return TRUE;
 }
 
-void CPropertySheet::AddPage(CPropertyPage* page) {
-  if (!page) return;
-  Pages.push_back(page);
-  if (m_hWnd) SendMessage(PSM_ADDPAGE, 0, reinterpret_cast<LPARAM>(MakePageHandle(page)));
+HWND CPropertySheet::CurrentPageWindow() const {
+  return m_hWnd ? reinterpret_cast<HWND>(SendMessage(PSM_GETCURRENTPAGEHWND)) : nullptr;
 }
 
-void CPropertySheet::RemovePage(int index) {
-  if (index < 0 || index >= GetPageCount()) return;
-  if (m_hWnd) SendMessage(PSM_REMOVEPAGE, static_cast<WPARAM>(index), 0);
-  Pages.erase(Pages.begin() + index);
-}
-
-void CPropertySheet::RemovePage(CPropertyPage* page) { RemovePage(GetPageIndex(page)); }
-
-CPropertyPage* CPropertySheet::GetPage(int index) const {
-  return index >= 0 && index < GetPageCount() ? Pages[static_cast<std::size_t>(index)] : nullptr;
-}
-
-int CPropertySheet::GetPageIndex(const CPropertyPage* page) const {
-  for (std::size_t i = 0; i < Pages.size(); ++i)
-    if (Pages[i] == page) return static_cast<int>(i);
-  return -1;
-}
-
-BOOL CPropertySheet::SetActivePage(int index) {
-  if (index < 0 || index >= GetPageCount()) return FALSE;
-  if (!m_hWnd) {
-    StartPage = static_cast<UINT>(index);
-    return TRUE;
+CPropertyPage* CPropertySheet::PageHolding(HWND control) const {
+  for (CPropertyPage* page : Pages) {
+    const HWND pageWindow = page->GetSafeHwnd();
+    if (pageWindow && control && ::IsChild(pageWindow, control)) return page;
   }
-  return static_cast<BOOL>(SendMessage(PSM_SETCURSEL, static_cast<WPARAM>(index), 0));
+  return nullptr;
 }
 
-int CPropertySheet::GetActiveIndex() const {
-  if (!m_hWnd) return static_cast<int>(StartPage);
-  HWND tab = GetTabControl();
-  return tab ? static_cast<int>(::SendMessageA(tab, TCM_GETCURSEL, 0, 0)) : -1;
+void CPropertySheet::RememberFocus() {
+  const HWND focus = ::GetFocus();
+  const HWND shown = CurrentPageWindow();
+  if (!focus || !shown || !::IsChild(shown, focus)) return;
+  if (CPropertyPage* page = PageHolding(focus); page && page->GetSafeHwnd() == shown) page->LastFocus = focus;
 }
 
-CPropertyPage* CPropertySheet::GetActivePage() const { return GetPage(GetActiveIndex()); }
-
-HWND CPropertySheet::GetTabControl() const {
-  return m_hWnd ? reinterpret_cast<HWND>(SendMessage(PSM_GETTABCONTROL)) : nullptr;
-}
-
-BOOL CPropertySheet::SetPageTitle(int index, LPCTSTR title) {
-  HWND tab = GetTabControl();
-  if (!tab) return FALSE;
-  TCITEMA item{};
-  item.mask = TCIF_TEXT;
-  item.pszText = const_cast<LPSTR>(title ? title : "");
-  return static_cast<BOOL>(
-      ::SendMessageA(tab, TCM_SETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
-}
-
-BOOL CPropertySheet::HandleEnter(MSG* msg) {
-  HWND focus = ::GetFocus();
-  if (!focus || (focus != m_hWnd && !::IsChild(m_hWnd, focus))) return FALSE;
-  // A control that takes Enter itself (a multi-line box, a list being edited) keeps it.
-  const LRESULT wants = ::SendMessageA(focus, WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg));
-  if (wants & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return FALSE;
-  HWND pageWindow = reinterpret_cast<HWND>(SendMessage(PSM_GETCURRENTPAGEHWND));
-  if (pageWindow && ::IsChild(pageWindow, focus)) {
-    if (auto* page = dynamic_cast<CPropertyPage*>(FromHandlePermanent(pageWindow))) page->OnEnterKey(focus);
-  }
-  // Handled either way: Enter must never reach the sheet's hidden OK button,
-  // nor, on the tab row, any button at all.
-  return TRUE;
+HWND CPropertySheet::FocusShownPage() {
+  const HWND shown = CurrentPageWindow();
+  if (!shown) return nullptr;
+  auto* page = dynamic_cast<CPropertyPage*>(FromHandlePermanent(shown));
+  HWND target = page ? page->LastFocus : nullptr;
+  const auto usable = [shown](HWND control) {
+    return control && ::IsChild(shown, control) && ::IsWindowVisible(control) && ::IsWindowEnabled(control);
+  };
+  if (!usable(target)) target = ::GetNextDlgTabItem(shown, nullptr, FALSE);
+  if (!usable(target)) target = GetTabControl();
+  if (!target) return nullptr;
+  // As the dialog's own Tab does: a box given the keyboard has its text selected.
+  if (::SendMessageA(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) ::SendMessageA(target, EM_SETSEL, 0, -1);
+  ::SetFocus(target);
+  return ::GetFocus();
 }
 
 BOOL CPropertySheet::PreTranslateMessage(MSG* msg) {
-  if (!m_hWnd || msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return FALSE;
+  if (!m_hWnd) return FALSE;
+  // A press of the mouse may take the keyboard away from the page (a click
+  // on the tabs does): what it leaves is where the keyboard comes back to.
+  if (msg->message == WM_LBUTTONDOWN || msg->message == WM_RBUTTONDOWN) RememberFocus();
+  if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return FALSE;
+  // Keys never act on a page that is not shown: the dialog's mnemonics would
+  // otherwise find the hidden page's buttons first, and typing would go there.
+  if (msg->hwnd == ::GetFocus()) {
+    if (const CPropertyPage* holder = PageHolding(msg->hwnd); holder && holder->GetSafeHwnd() != CurrentPageWindow()) {
+      if (HWND focus = FocusShownPage()) msg->hwnd = focus;
+    }
+  }
+  RememberFocus();
   // The sheet's own buttons are gone: Enter is the page's to interpret.
   if (msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN && HandleEnter(msg)) return TRUE;
   // Tab, mnemonics and Ctrl+Tab between the pages.
-  return static_cast<BOOL>(SendMessage(PSM_ISDIALOGMESSAGE, 0, reinterpret_cast<LPARAM>(msg)));
+  const HWND before = CurrentPageWindow();
+  const BOOL handled = static_cast<BOOL>(SendMessage(PSM_ISDIALOGMESSAGE, 0, reinterpret_cast<LPARAM>(msg)));
+  // Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PageDown and Ctrl+PageUp change the page
+  // without moving the keyboard: it goes with the page shown.
+  if (handled && m_hWnd && CurrentPageWindow() != before) {
+    const HWND focus = ::GetFocus();
+    if (focus && (focus == m_hWnd || ::IsChild(m_hWnd, focus))) FocusShownPage();
+  }
+  return handled;
 }
 
 void CPropertySheet::ScheduleEndCheck() {

@@ -51,6 +51,8 @@ private:
   static INT_PTR CALLBACK PageDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   CString Title;
   bool ActivatedBefore = false;
+  // The control of this page that had the keyboard last while it was shown.
+  HWND LastFocus = nullptr;
 };
 
 // A property sheet of pages with tabs. Created modeless (Create): the OK,
@@ -103,6 +105,14 @@ private:
   // Enter anywhere in the sheet: the active page decides what it means for
   // its focused control. False when the focused control takes Enter itself.
   BOOL HandleEnter(MSG* msg);
+  HWND CurrentPageWindow() const;
+  // The page of ours whose window holds control, if any.
+  CPropertyPage* PageHolding(HWND control) const;
+  // Notes which control of the shown page has the keyboard.
+  void RememberFocus();
+  // Gives the keyboard to the shown page: to the control that had it last
+  // there, else to the page's first tab stop.
+  HWND FocusShownPage();
   // After a message that may have ended the sheet, looks again once the
   // message has been handled completely; an ended modeless sheet is destroyed.
   void ScheduleEndCheck();
