@@ -11,6 +11,19 @@ ON_WM_SYSCOMMAND()
 ON_WM_PAINT()
 END_MESSAGE_MAP()
 
+CKeepSheetActive::CKeepSheetActive(HWND sheet) {
+  if (sheet && ::GetActiveWindow() == sheet) Sheet = sheet;
+}
+
+CKeepSheetActive::~CKeepSheetActive() {
+  if (!Sheet || !::IsWindow(Sheet)) return;
+  const HWND active = ::GetActiveWindow();
+  if (active == Sheet) return;
+  // Only a display is sent back: a window the operator asked for (a repeater)
+  // keeps the keyboard.
+  if (!active || dynamic_cast<CCounterWindow*>(CWnd::FromHandlePermanent(active))) ::SetActiveWindow(Sheet);
+}
+
 CVeltoSheet::CVeltoSheet() : CPropertySheet(IDS_SHEET_CAPTION, nullptr, 0) {
   SetupPage.ListControl.CounterList = &VeltoApp().CounterList;
   SetupPage.ListControl.Sheet = this;
@@ -49,6 +62,7 @@ CString LiteralTabText(const CString& name) {
 }  // namespace
 
 void CVeltoSheet::RebuildCounterPages() {
+  const CKeepSheetActive keepActive(m_hWnd);
   // Redraw is switched off only on a window that is on the screen: switching
   // it back on would otherwise make a hidden window visible.
   const bool quiet = HasWindow() && IsWindowVisible();

@@ -235,6 +235,42 @@ TEST_F(KeyboardTest, CtrlTabMovesBetweenThePagesAndTakesTheKeyboardAlong) {
   ASSERT_TRUE(VeltoApp().Sheet->HasWindow());
 }
 
+TEST_F(KeyboardTest, RenameFinishedByClickingATabLeavesTheSheetActive) {
+  SeedText("Settings", "Counters", "1,2");
+  StartProgram();
+  CVeltoSheet* sheet = VeltoApp().Sheet;
+  ShowPage(0);
+  CCounterListControl& list = sheet->SetupPage.ListControl;
+  list.SelectItem(0);
+  ::SetFocus(list.GetListWindow());
+  ASSERT_EQ(::GetActiveWindow(), sheet->GetSafeHwnd());
+  Press(VK_F2);
+  ASSERT_TRUE(list.IsEditing());
+  ::SetWindowTextA(list.GetEditWindow(), "Act 1");
+  // The operator clicks the second counter's tab.
+  HWND tab = sheet->GetTabControl();
+  RECT item{};
+  ::SendMessageA(tab, TCM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&item));
+  const LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+  ::PostMessageA(tab, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  ::PostMessageA(tab, WM_LBUTTONUP, 0, point);
+  PumpMessages(100);
+  EXPECT_EQ(TabText(1), "Act 1");
+  EXPECT_EQ(ActiveIndex(), 2);
+  EXPECT_EQ(::GetActiveWindow(), sheet->GetSafeHwnd()) << "a display took the keyboard";
+  EXPECT_TRUE(Counter(0).Window.IsWindowVisible());
+  PressAlt('s');
+  EXPECT_TRUE(Counter(1).Started) << "Alt+S after the rename";
+
+  // Closed with Alt+F4, a display opened again by a button stays behind the keyboard.
+  Counter(0).Window.DestroyWindow();
+  HWND first = ShowPage(1);
+  ::SetFocus(::GetDlgItem(first, IDC_TOTAL_MINUTES));
+  PressAlt('f');
+  EXPECT_TRUE(Counter(0).Window.IsWindowVisible());
+  EXPECT_EQ(::GetActiveWindow(), sheet->GetSafeHwnd());
+}
+
 TEST_F(KeyboardTest, EscapeInABoxKeepsEverything) {
   StartProgram();
   HWND page = ShowPage(1);
