@@ -110,11 +110,16 @@ void CVeltoSheet::OnSysCommand(UINT nID, LPARAM lParam) {
         RECT workArea{};
         ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
         window.GetWindowRect(&window.RestoreRect);
+        // Stretched is not where the display belongs: a click or Alt+F4
+        // meanwhile stores the place it had.
+        WINDOWPLACEMENT own{};
+        if (!window.OwnPlacement && window.GetWindowPlacement(&own)) window.OwnPlacement = own;
         window.MoveWindow(workArea, TRUE);
       }
     } else if (command == SC_RESTORE) {
       for (const auto& page : CounterPages) {
         CCounterWindow& window = page->Counter->Window;
+        window.OwnPlacement.reset();
         if (window.HasWindow() && !::IsRectEmpty(&window.RestoreRect)) window.MoveWindow(window.RestoreRect, TRUE);
       }
     }

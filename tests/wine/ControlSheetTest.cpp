@@ -1,5 +1,7 @@
 #include <cctype>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "resources/resource.h"
 #include "support/SheetHarness.h"
@@ -150,6 +152,38 @@ TEST_F(ControlSheetTest, MinimiseStretchesEveryDisplayAndRestorePutsThemBack) {
   EXPECT_FALSE(sheet->IsIconic());
   EXPECT_TRUE(SameRect(WindowRect(Counter(0).Window), before0));
   EXPECT_TRUE(SameRect(WindowRect(Counter(1).Window), before1));
+}
+
+TEST_F(ControlSheetTest, AltF4OnAStretchedDisplayStoresItsOwnPlace) {
+  if (::GetSystemMetrics(SM_CMONITORS) != 1) GTEST_SKIP() << "one monitor only";
+  SeedText("Settings", "Counters", "1,2");
+  CVeltoSheet* sheet = StartProgram();
+  const RECT own{960, 0, 1920, 540};
+  Counter(1).Window.MoveWindow(own);
+  sheet->SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  PumpMessages(50);
+  ASSERT_FALSE(SameRect(WindowRect(Counter(1).Window), own)) << "stretched";
+
+  // The operator clicks the stretched display and presses Alt+F4.
+  const HWND display = Counter(1).Window.GetSafeHwnd();
+  ::SetActiveWindow(display);
+  ::PostMessageA(display, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+  ::PostMessageA(display, WM_LBUTTONUP, 0, MAKELPARAM(100, 100));
+  ::PostMessageA(display, WM_SYSKEYDOWN, VK_F4, 1 | (1 << 29));
+  PumpMessages(100);
+  ASSERT_FALSE(::IsWindow(display)) << "Alt+F4 closes the display";
+  std::vector<BYTE> stored;
+  ASSERT_TRUE(VeltoApp().GetProfileBinary("Counter2", "WindowPlacement", stored));
+  ASSERT_EQ(stored.size(), sizeof(WINDOWPLACEMENT));
+  WINDOWPLACEMENT placement{};
+  std::memcpy(&placement, stored.data(), sizeof placement);
+  EXPECT_TRUE(SameRect(placement.rcNormalPosition, own)) << "the stretched place was stored";
+
+  sheet->SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
+  PumpMessages(50);
+  Click(ShowPage(2), IDC_FLASH);
+  ASSERT_TRUE(Counter(1).Window.HasWindow());
+  EXPECT_TRUE(SameRect(WindowRect(Counter(1).Window), own)) << "opened again where it was";
 }
 
 TEST_F(ControlSheetTest, MinimiseLeavesAClosedDisplayClosed) {
