@@ -48,13 +48,23 @@ BOOL CVeltoSheet::OnInitDialog() {
 
 namespace {
 
+// A tab shows at most this many characters of a name: a longer one ends in
+// "..." there, and stays whole in the Setup list and the display's title.
+constexpr int TabNameLimit = 32;
+
 // A tab shows "&" as the underline of the next letter; a counter's name is
 // shown as the operator typed it ("Q&A"), so every "&" is doubled.
-CString LiteralTabText(const CString& name) {
+CString TabText(const CString& name) {
+  CString shown = name;
+  if (shown.GetLength() > TabNameLimit) {
+    shown = shown.Left(TabNameLimit - 3);
+    shown.TrimRight(' ');
+    shown += "...";
+  }
   CString text;
-  for (int i = 0; i < name.GetLength(); ++i) {
-    if (name.GetAt(i) == '&') text += '&';
-    text += name.GetAt(i);
+  for (int i = 0; i < shown.GetLength(); ++i) {
+    if (shown.GetAt(i) == '&') text += '&';
+    text += shown.GetAt(i);
   }
   return text;
 }
@@ -79,10 +89,13 @@ void CVeltoSheet::RebuildCounterPages() {
     AddPage(page.get());
     const CString name =
         profile ? profile->GetProfileString(CounterSectionName(number), "Name", "Counter") : CString("Counter");
-    SetPageTitle(tab++, LiteralTabText(name));
-    page->Counter->CreateDisplay();
+    SetPageTitle(tab++, TabText(name));
   }
   AddPage(&AboutPage);
+  // The displays come after the sheet has its final height: with one monitor
+  // each takes the screen above it.
+  FitTabRows();
+  for (const auto& page : CounterPages) page->Counter->CreateDisplay();
 
   if (quiet) {
     SetRedraw(TRUE);

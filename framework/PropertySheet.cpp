@@ -1,5 +1,6 @@
 #include "framework/PropertySheet.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -181,6 +182,130 @@ BOOL CPropertySheet::OnInitDialog() {
       SetWindowPos(nullptr, 0, 0, window.right - window.left, window.bottom - window.top - rowHeight,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  // The control sized its page area to hold the largest page below one row
+  // of tabs: every later layout keeps an area that high.
+  RECT area{};
+  if (GetPageArea(area)) {
+    PagesTop = area.top;
+    PageAreaHeight = area.bottom - area.top;
+    HaveLayout = true;
+  }
+  return TRUE;
+}
+
+bool CPropertySheet::GetPageArea(RECT& area) const {
+  const HWND tab = GetTabControl();
+  if (!tab) return false;
+  ::GetClientRect(tab, &area);
+  ::SendMessageA(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+  ::MapWindowPoints(tab, m_hWnd, reinterpret_cast<POINT*>(&area), 2);
+  return true;
+}
+
+void CPropertySheet::FitTabRows() {
+  RECT area{};
+  const HWND tab = GetTabControl();
+  if (!HaveLayout || !GetPageArea(area)) return;
+  // The pages already made stand where the rows of tabs left them; the
+  // property-sheet control puts those it makes later below the rows there are.
+  const int shift = area.top - PagesTop;
+  if (shift != 0) {
+    for (CPropertyPage* page : Pages) {
+      if (!page->HasWindow()) continue;
+      RECT rect{};
+      page->GetWindowRect(&rect);
+      ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+      page->SetWindowPos(nullptr, rect.left, rect.top + shift, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    PagesTop = area.top;
+  }
+  const int grow = PageAreaHeight - (area.bottom - area.top);
+  if (grow == 0) return;
+  RECT tabRect{};
+  ::GetWindowRect(tab, &tabRect);
+  ::SetWindowPos(tab, nullptr, 0, 0, tabRect.right - tabRect.left, tabRect.bottom - tabRect.top + grow,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT sheet{};
+  GetWindowRect(&sheet);
+  const int width = sheet.right - sheet.left;
+  const int height = sheet.bottom - sheet.top + grow;
+  int top = sheet.top;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (::GetMonitorInfoA(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    const RECT& work = monitor.rcWork;
+    if (top + height > work.bottom) top = std::max(static_cast<int>(work.top), static_cast<int>(work.bottom) - height);
+  }
+  SetWindowPos(nullptr, sheet.left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CPropertySheet::AddPage(CPropertyPage* page) {
+  if (!page) return;
+  Pages.push_back(page);
+  if (m_hWnd) SendMessage(PSM_ADDPAGE, 0, reinterpret_cast<LPARAM>(MakePageHandle(page)));
+}
+
+void CPropertySheet::RemovePage(int index) {
+  if (index < 0 || index >= GetPageCount()) return;
+  if (m_hWnd) SendMessage(PSM_REMOVEPAGE, static_cast<WPARAM>(index), 0);
+  Pages.erase(Pages.begin() + index);
+}
+
+void CPropertySheet::RemovePage(CPropertyPage* page) { RemovePage(GetPageIndex(page)); }
+
+CPropertyPage* CPropertySheet::GetPage(int index) const {
+  return index >= 0 && index < GetPageCount() ? Pages[static_cast<std::size_t>(index)] : nullptr;
+}
+
+int CPropertySheet::GetPageIndex(const CPropertyPage* page) const {
+  for (std::size_t i = 0; i < Pages.size(); ++i)
+    if (Pages[i] == page) return static_cast<int>(i);
+  return -1;
+}
+
+BOOL CPropertySheet::SetActivePage(int index) {
+  if (index < 0 || index >= GetPageCount()) return FALSE;
+  if (!m_hWnd) {
+    StartPage = static_cast<UINT>(index);
+    return TRUE;
+  }
+  return static_cast<BOOL>(SendMessage(PSM_SETCURSEL, static_cast<WPARAM>(index), 0));
+}
+
+int CPropertySheet::GetActiveIndex() const {
+  if (!m_hWnd) return static_cast<int>(StartPage);
+  HWND tab = GetTabControl();
+  return tab ? static_cast<int>(::SendMessageA(tab, TCM_GETCURSEL, 0, 0)) : -1;
+}
+
+CPropertyPage* CPropertySheet::GetActivePage() const { return GetPage(GetActiveIndex()); }
+
+HWND CPropertySheet::GetTabControl() const {
+  return m_hWnd ? reinterpret_cast<HWND>(SendMessage(PSM_GETTABCONTROL)) : nullptr;
+}
+
+BOOL CPropertySheet::SetPageTitle(int index, LPCTSTR title) {
+  HWND tab = GetTabControl();
+  if (!tab) return FALSE;
+  TCITEMA item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = const_cast<LPSTR>(title ? title : "");
+  return static_cast<BOOL>(
+      ::SendMessageA(tab, TCM_SETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+}
+
+BOOL CPropertySheet::HandleEnter(MSG* msg) {
+  HWND focus = ::GetFocus();
+  if (!focus || (focus != m_hWnd && !::IsChild(m_hWnd, focus))) return FALSE;
+  // A control that takes Enter itself (a multi-line box, a list being edited) keeps it.
+  const LRESULT wants = ::SendMessageA(focus, WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg));
+  if (wants & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return FALSE;
+  HWND pageWindow = reinterpret_cast<HWND>(SendMessage(PSM_GETCURRENTPAGEHWND));
+  if (pageWindow && ::IsChild(pageWindow, focus)) {
+    if (auto* page = dynamic_cast<CPropertyPage*>(FromHandlePermanent(pageWindow))) page->OnEnterKey(focus);
+  }
+  // Handled either way: Enter must never reach the sheet's hidden OK button,
+  // nor, on the tab row, any button at all.
   return TRUE;
 }
 

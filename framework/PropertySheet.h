@@ -83,6 +83,11 @@ public:
   HWND GetTabControl() const;
   // The text of the tab of page index.
   BOOL SetPageTitle(int index, LPCTSTR title);
+  // After the tabs changed: when they need more rows (or fewer) than
+  // before, the tab control and the sheet grow (or shrink) by the rows'
+  // height and the pages move below them, so that every page keeps its
+  // whole area. The sheet stays on its monitor.
+  void FitTabRows();
 
   // Called once the sheet window and its first page exist.
   virtual BOOL OnInitDialog();
@@ -116,6 +121,12 @@ private:
   // After a message that may have ended the sheet, looks again once the
   // message has been handled completely; an ended modeless sheet is destroyed.
   void ScheduleEndCheck();
+  // The tab control's page area, in sheet client coordinates.
+  bool GetPageArea(RECT& area) const;
+  bool HaveLayout = false;
+  // The top of the page area where the pages were last put.
+  int PagesTop = 0;
+  int PageAreaHeight = 0;
   DWORD Style = DefaultModelessStyle;
   DWORD ExStyle = 0;
   bool EndCheckPending = false;

@@ -194,6 +194,54 @@ TEST_F(ControlSheetTest, MinimiseLeavesAClosedDisplayClosed) {
   EXPECT_FALSE(Counter(0).Window.HasWindow());
 }
 
+TEST_F(ControlSheetTest, TabsInSeveralRowsLeaveEveryPageWhole) {
+  const std::string longest(255, 'x');
+  SeedText("Settings", "Counters", "1,2,3,4,5,6");
+  for (int i = 1; i <= 5; ++i) {
+    const std::string section = "Counter" + std::to_string(i);
+    SeedText(section.c_str(), "Name", ("Session " + std::to_string(i) + " - Guest Speaker").c_str());
+  }
+  SeedText("Counter6", "Name", longest.c_str());
+  CVeltoSheet* sheet = StartProgram();
+  const HWND tab = sheet->GetTabControl();
+  ASSERT_GE(::SendMessageA(tab, TCM_GETROWCOUNT, 0, 0), 2);
+  EXPECT_EQ(TabText(1), "Session 1 - Guest Speaker");
+  const std::string shortened = TabText(6);
+  EXPECT_LE(shortened.size(), 32u);
+  EXPECT_EQ(shortened, longest.substr(0, shortened.size() - 3) + "...");
+  EXPECT_EQ(Counter(5).Window.GetWindowText().Str(), "Velto - " + longest) << "the display keeps the whole name";
+  EXPECT_EQ(sheet->SetupPage.ListControl.GetItemText(5).Str(), longest);
+
+  RECT work{};
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  for (int index = 0; index < TabCount(); ++index) {
+    const HWND page = ShowPage(index);
+    RECT client{}, area{};
+    sheet->GetClientRect(&client);
+    ::MapWindowPoints(sheet->GetSafeHwnd(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    ::GetClientRect(tab, &area);
+    ::SendMessageA(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    ::MapWindowPoints(tab, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    for (HWND control = ::GetWindow(page, GW_CHILD); control; control = ::GetWindow(control, GW_HWNDNEXT)) {
+      RECT rect{}, inside{};
+      ::GetWindowRect(control, &rect);
+      ::IntersectRect(&inside, &rect, &client);
+      EXPECT_TRUE(SameRect(inside, rect)) << "page " << index << ": \"" << Text(control) << "\" is cut off";
+      EXPECT_GE(rect.top, area.top) << "page " << index << ": \"" << Text(control) << "\" under the tabs";
+    }
+  }
+  RECT outer = WindowRect(*sheet);
+  EXPECT_GE(outer.top, work.top);
+  EXPECT_LE(outer.bottom, work.bottom) << "the sheet left its monitor";
+
+  // Short names again: the sheet gives the rows' height back.
+  const int tall = outer.bottom - outer.top;
+  VeltoApp().CounterList.Save({1});
+  sheet->RebuildCounterPages();
+  outer = WindowRect(*sheet);
+  EXPECT_LT(outer.bottom - outer.top, tall);
+}
+
 TEST_F(ControlSheetTest, TabMovesTheFocusThroughTheMessageLoop) {
   StartProgram();
   HWND page = ShowPage(1);
