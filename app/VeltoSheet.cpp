@@ -11,6 +11,19 @@ ON_WM_SYSCOMMAND()
 ON_WM_PAINT()
 END_MESSAGE_MAP()
 
+CKeepSheetActive::CKeepSheetActive(HWND sheet) {
+  if (sheet && ::GetActiveWindow() == sheet) Sheet = sheet;
+}
+
+CKeepSheetActive::~CKeepSheetActive() {
+  if (!Sheet || !::IsWindow(Sheet)) return;
+  const HWND active = ::GetActiveWindow();
+  if (active == Sheet) return;
+  // Only a display is sent back: a window the operator asked for (a repeater)
+  // keeps the keyboard.
+  if (!active || dynamic_cast<CCounterWindow*>(CWnd::FromHandlePermanent(active))) ::SetActiveWindow(Sheet);
+}
+
 CVeltoSheet::CVeltoSheet() : CPropertySheet(IDS_SHEET_CAPTION, nullptr, 0) {
   SetupPage.ListControl.CounterList = &VeltoApp().CounterList;
   SetupPage.ListControl.Sheet = this;
@@ -35,13 +48,23 @@ BOOL CVeltoSheet::OnInitDialog() {
 
 namespace {
 
+// A tab shows at most this many characters of a name: a longer one ends in
+// "..." there, and stays whole in the Setup list and the display's title.
+constexpr int TabNameLimit = 32;
+
 // A tab shows "&" as the underline of the next letter; a counter's name is
 // shown as the operator typed it ("Q&A"), so every "&" is doubled.
-CString LiteralTabText(const CString& name) {
+CString TabText(const CString& name) {
+  CString shown = name;
+  if (shown.GetLength() > TabNameLimit) {
+    shown = shown.Left(TabNameLimit - 3);
+    shown.TrimRight(' ');
+    shown += "...";
+  }
   CString text;
-  for (int i = 0; i < name.GetLength(); ++i) {
-    if (name.GetAt(i) == '&') text += '&';
-    text += name.GetAt(i);
+  for (int i = 0; i < shown.GetLength(); ++i) {
+    if (shown.GetAt(i) == '&') text += '&';
+    text += shown.GetAt(i);
   }
   return text;
 }
@@ -49,6 +72,7 @@ CString LiteralTabText(const CString& name) {
 }  // namespace
 
 void CVeltoSheet::RebuildCounterPages() {
+  const CKeepSheetActive keepActive(m_hWnd);
   // Redraw is switched off only on a window that is on the screen: switching
   // it back on would otherwise make a hidden window visible.
   const bool quiet = HasWindow() && IsWindowVisible();
@@ -65,11 +89,14 @@ void CVeltoSheet::RebuildCounterPages() {
     AddPage(page.get());
     const CString name =
         profile ? profile->GetProfileString(CounterSectionName(number), "Name", "Counter") : CString("Counter");
-    SetPageTitle(tab++, LiteralTabText(name));
-    page->Counter->CreateDisplay();
+    SetPageTitle(tab++, TabText(name));
   }
   AddPage(&RemotePage);
   AddPage(&AboutPage);
+  // The displays come after the sheet has its final height: with one monitor
+  // each takes the screen above it.
+  FitTabRows();
+  for (const auto& page : CounterPages) page->Counter->CreateDisplay();
 
   if (quiet) {
     SetRedraw(TRUE);
@@ -97,11 +124,16 @@ void CVeltoSheet::OnSysCommand(UINT nID, LPARAM lParam) {
         RECT workArea{};
         ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
         window.GetWindowRect(&window.RestoreRect);
+        // Stretched is not where the display belongs: a click or Alt+F4
+        // meanwhile stores the place it had.
+        WINDOWPLACEMENT own{};
+        if (!window.OwnPlacement && window.GetWindowPlacement(&own)) window.OwnPlacement = own;
         window.MoveWindow(workArea, TRUE);
       }
     } else if (command == SC_RESTORE) {
       for (const auto& page : CounterPages) {
         CCounterWindow& window = page->Counter->Window;
+        window.OwnPlacement.reset();
         if (window.HasWindow() && !::IsRectEmpty(&window.RestoreRect)) window.MoveWindow(window.RestoreRect, TRUE);
       }
     }

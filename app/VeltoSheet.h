@@ -9,6 +9,20 @@
 #include "page/CounterPage.h"
 #include "remote/RemoteControl.h"
 
+// Displays appear behind the operator's keyboard: whatever creates or shows
+// displays while one of these lives, the sheet is the active window again at
+// its end if it was at its start.
+class CKeepSheetActive {
+public:
+  explicit CKeepSheetActive(HWND sheet);
+  ~CKeepSheetActive();
+  CKeepSheetActive(const CKeepSheetActive&) = delete;
+  CKeepSheetActive& operator=(const CKeepSheetActive&) = delete;
+
+private:
+  HWND Sheet = nullptr;
+};
+
 // The control sheet "Velto Controls", the program's main window: the Setup
 // page, one page per counter in counter-list order, and the About page. It
 // owns the counter pages and through them every counter and display, and it

@@ -217,7 +217,10 @@ void CCounterWindow::SavePlacement() {
   CProfileStore* profile = AfxGetProfile();
   if (!profile) return;
   WINDOWPLACEMENT placement{};
-  if (!GetWindowPlacement(&placement)) return;
+  if (OwnPlacement)
+    placement = *OwnPlacement;
+  else if (!GetWindowPlacement(&placement))
+    return;
   profile->WriteProfileBinary(Counter->GetSectionName(), "WindowPlacement", reinterpret_cast<const BYTE*>(&placement),
                               sizeof placement);
 }

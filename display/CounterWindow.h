@@ -84,6 +84,9 @@ public:
   bool Dragging = false;
   POINT DragOrigin{0, 0};
   RECT RestoreRect{0, 0, 0, 0};
+  // The display's own placement while the control sheet has it stretched
+  // over the work area; what is stored meanwhile is this one.
+  std::optional<WINDOWPLACEMENT> OwnPlacement;
   CImage Snapshot;
   std::vector<RECT> Monitors;
   DWORD LastPaintTime = 0;

@@ -1,5 +1,6 @@
 #include "framework/PropertySheet.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -181,7 +182,61 @@ BOOL CPropertySheet::OnInitDialog() {
       SetWindowPos(nullptr, 0, 0, window.right - window.left, window.bottom - window.top - rowHeight,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  // The control sized its page area to hold the largest page below one row
+  // of tabs: every later layout keeps an area that high.
+  RECT area{};
+  if (GetPageArea(area)) {
+    PagesTop = area.top;
+    PageAreaHeight = area.bottom - area.top;
+    HaveLayout = true;
+  }
   return TRUE;
+}
+
+bool CPropertySheet::GetPageArea(RECT& area) const {
+  const HWND tab = GetTabControl();
+  if (!tab) return false;
+  ::GetClientRect(tab, &area);
+  ::SendMessageA(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+  ::MapWindowPoints(tab, m_hWnd, reinterpret_cast<POINT*>(&area), 2);
+  return true;
+}
+
+void CPropertySheet::FitTabRows() {
+  RECT area{};
+  const HWND tab = GetTabControl();
+  if (!HaveLayout || !GetPageArea(area)) return;
+  // The pages already made stand where the rows of tabs left them; the
+  // property-sheet control puts those it makes later below the rows there are.
+  const int shift = area.top - PagesTop;
+  if (shift != 0) {
+    for (CPropertyPage* page : Pages) {
+      if (!page->HasWindow()) continue;
+      RECT rect{};
+      page->GetWindowRect(&rect);
+      ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+      page->SetWindowPos(nullptr, rect.left, rect.top + shift, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    PagesTop = area.top;
+  }
+  const int grow = PageAreaHeight - (area.bottom - area.top);
+  if (grow == 0) return;
+  RECT tabRect{};
+  ::GetWindowRect(tab, &tabRect);
+  ::SetWindowPos(tab, nullptr, 0, 0, tabRect.right - tabRect.left, tabRect.bottom - tabRect.top + grow,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT sheet{};
+  GetWindowRect(&sheet);
+  const int width = sheet.right - sheet.left;
+  const int height = sheet.bottom - sheet.top + grow;
+  int top = sheet.top;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (::GetMonitorInfoA(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    const RECT& work = monitor.rcWork;
+    if (top + height > work.bottom) top = std::max(static_cast<int>(work.top), static_cast<int>(work.bottom) - height);
+  }
+  SetWindowPos(nullptr, sheet.left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CPropertySheet::AddPage(CPropertyPage* page) {
@@ -254,12 +309,68 @@ BOOL CPropertySheet::HandleEnter(MSG* msg) {
   return TRUE;
 }
 
+HWND CPropertySheet::CurrentPageWindow() const {
+  return m_hWnd ? reinterpret_cast<HWND>(SendMessage(PSM_GETCURRENTPAGEHWND)) : nullptr;
+}
+
+CPropertyPage* CPropertySheet::PageHolding(HWND control) const {
+  for (CPropertyPage* page : Pages) {
+    const HWND pageWindow = page->GetSafeHwnd();
+    if (pageWindow && control && ::IsChild(pageWindow, control)) return page;
+  }
+  return nullptr;
+}
+
+void CPropertySheet::RememberFocus() {
+  const HWND focus = ::GetFocus();
+  const HWND shown = CurrentPageWindow();
+  if (!focus || !shown || !::IsChild(shown, focus)) return;
+  if (CPropertyPage* page = PageHolding(focus); page && page->GetSafeHwnd() == shown) page->LastFocus = focus;
+}
+
+HWND CPropertySheet::FocusShownPage() {
+  const HWND shown = CurrentPageWindow();
+  if (!shown) return nullptr;
+  auto* page = dynamic_cast<CPropertyPage*>(FromHandlePermanent(shown));
+  HWND target = page ? page->LastFocus : nullptr;
+  const auto usable = [shown](HWND control) {
+    return control && ::IsChild(shown, control) && ::IsWindowVisible(control) && ::IsWindowEnabled(control);
+  };
+  if (!usable(target)) target = ::GetNextDlgTabItem(shown, nullptr, FALSE);
+  if (!usable(target)) target = GetTabControl();
+  if (!target) return nullptr;
+  // As the dialog's own Tab does: a box given the keyboard has its text selected.
+  if (::SendMessageA(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) ::SendMessageA(target, EM_SETSEL, 0, -1);
+  ::SetFocus(target);
+  return ::GetFocus();
+}
+
 BOOL CPropertySheet::PreTranslateMessage(MSG* msg) {
-  if (!m_hWnd || msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return FALSE;
+  if (!m_hWnd) return FALSE;
+  // A press of the mouse may take the keyboard away from the page (a click
+  // on the tabs does): what it leaves is where the keyboard comes back to.
+  if (msg->message == WM_LBUTTONDOWN || msg->message == WM_RBUTTONDOWN) RememberFocus();
+  if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return FALSE;
+  // Keys never act on a page that is not shown: the dialog's mnemonics would
+  // otherwise find the hidden page's buttons first, and typing would go there.
+  if (msg->hwnd == ::GetFocus()) {
+    if (const CPropertyPage* holder = PageHolding(msg->hwnd); holder && holder->GetSafeHwnd() != CurrentPageWindow()) {
+      if (HWND focus = FocusShownPage()) msg->hwnd = focus;
+    }
+  }
+  RememberFocus();
   // The sheet's own buttons are gone: Enter is the page's to interpret.
   if (msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN && HandleEnter(msg)) return TRUE;
   // Tab, mnemonics and Ctrl+Tab between the pages.
-  return static_cast<BOOL>(SendMessage(PSM_ISDIALOGMESSAGE, 0, reinterpret_cast<LPARAM>(msg)));
+  const HWND before = CurrentPageWindow();
+  const BOOL handled = static_cast<BOOL>(SendMessage(PSM_ISDIALOGMESSAGE, 0, reinterpret_cast<LPARAM>(msg)));
+  // Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PageDown and Ctrl+PageUp change the page
+  // without moving the keyboard: it goes with the page shown.
+  if (handled && m_hWnd && CurrentPageWindow() != before) {
+    const HWND focus = ::GetFocus();
+    if (focus && (focus == m_hWnd || ::IsChild(m_hWnd, focus))) FocusShownPage();
+  }
+  return handled;
 }
 
 void CPropertySheet::ScheduleEndCheck() {

@@ -51,6 +51,8 @@ private:
   static INT_PTR CALLBACK PageDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   CString Title;
   bool ActivatedBefore = false;
+  // The control of this page that had the keyboard last while it was shown.
+  HWND LastFocus = nullptr;
 };
 
 // A property sheet of pages with tabs. Created modeless (Create): the OK,
@@ -81,6 +83,11 @@ public:
   HWND GetTabControl() const;
   // The text of the tab of page index.
   BOOL SetPageTitle(int index, LPCTSTR title);
+  // After the tabs changed: when they need more rows (or fewer) than
+  // before, the tab control and the sheet grow (or shrink) by the rows'
+  // height and the pages move below them, so that every page keeps its
+  // whole area. The sheet stays on its monitor.
+  void FitTabRows();
 
   // Called once the sheet window and its first page exist.
   virtual BOOL OnInitDialog();
@@ -103,9 +110,23 @@ private:
   // Enter anywhere in the sheet: the active page decides what it means for
   // its focused control. False when the focused control takes Enter itself.
   BOOL HandleEnter(MSG* msg);
+  HWND CurrentPageWindow() const;
+  // The page of ours whose window holds control, if any.
+  CPropertyPage* PageHolding(HWND control) const;
+  // Notes which control of the shown page has the keyboard.
+  void RememberFocus();
+  // Gives the keyboard to the shown page: to the control that had it last
+  // there, else to the page's first tab stop.
+  HWND FocusShownPage();
   // After a message that may have ended the sheet, looks again once the
   // message has been handled completely; an ended modeless sheet is destroyed.
   void ScheduleEndCheck();
+  // The tab control's page area, in sheet client coordinates.
+  bool GetPageArea(RECT& area) const;
+  bool HaveLayout = false;
+  // The top of the page area where the pages were last put.
+  int PagesTop = 0;
+  int PageAreaHeight = 0;
   DWORD Style = DefaultModelessStyle;
   DWORD ExStyle = 0;
   bool EndCheckPending = false;

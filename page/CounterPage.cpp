@@ -122,6 +122,11 @@ void CCounterPage::OnEnterKey(HWND control) {
   CPropertyPage::OnEnterKey(control);
 }
 
+BOOL CCounterPage::OnCommand(WPARAM wParam, LPARAM lParam) {
+  const CKeepSheetActive keepActive(::GetParent(m_hWnd));
+  return CPropertyPage::OnCommand(wParam, lParam);
+}
+
 // The default button's border shows what Enter does: in the ticker text it
 // updates the ticker, everywhere else it is Start's.
 void CCounterPage::OnTickerTextFocus() { SendMessage(DM_SETDEFID, IDC_TICKER_UPDATE); }

@@ -63,6 +63,8 @@ public:
 protected:
   void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnInitDialog() override;
+  // A command may open or show the display; the keyboard stays on the sheet.
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
   void OnTimer(UINT_PTR nIDEvent);
   void OnDestroy();

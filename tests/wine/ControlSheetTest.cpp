@@ -1,5 +1,7 @@
 #include <cctype>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "resources/resource.h"
 #include "support/SheetHarness.h"
@@ -154,12 +156,92 @@ TEST_F(ControlSheetTest, MinimiseStretchesEveryDisplayAndRestorePutsThemBack) {
   EXPECT_TRUE(SameRect(WindowRect(Counter(1).Window), before1));
 }
 
+TEST_F(ControlSheetTest, AltF4OnAStretchedDisplayStoresItsOwnPlace) {
+  if (::GetSystemMetrics(SM_CMONITORS) != 1) GTEST_SKIP() << "one monitor only";
+  SeedText("Settings", "Counters", "1,2");
+  CVeltoSheet* sheet = StartProgram();
+  const RECT own{960, 0, 1920, 540};
+  Counter(1).Window.MoveWindow(own);
+  sheet->SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  PumpMessages(50);
+  ASSERT_FALSE(SameRect(WindowRect(Counter(1).Window), own)) << "stretched";
+
+  // The operator clicks the stretched display and presses Alt+F4.
+  const HWND display = Counter(1).Window.GetSafeHwnd();
+  ::SetActiveWindow(display);
+  ::PostMessageA(display, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+  ::PostMessageA(display, WM_LBUTTONUP, 0, MAKELPARAM(100, 100));
+  ::PostMessageA(display, WM_SYSKEYDOWN, VK_F4, 1 | (1 << 29));
+  PumpMessages(100);
+  ASSERT_FALSE(::IsWindow(display)) << "Alt+F4 closes the display";
+  std::vector<BYTE> stored;
+  ASSERT_TRUE(VeltoApp().GetProfileBinary("Counter2", "WindowPlacement", stored));
+  ASSERT_EQ(stored.size(), sizeof(WINDOWPLACEMENT));
+  WINDOWPLACEMENT placement{};
+  std::memcpy(&placement, stored.data(), sizeof placement);
+  EXPECT_TRUE(SameRect(placement.rcNormalPosition, own)) << "the stretched place was stored";
+
+  sheet->SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
+  PumpMessages(50);
+  Click(ShowPage(2), IDC_FLASH);
+  ASSERT_TRUE(Counter(1).Window.HasWindow());
+  EXPECT_TRUE(SameRect(WindowRect(Counter(1).Window), own)) << "opened again where it was";
+}
+
 TEST_F(ControlSheetTest, MinimiseLeavesAClosedDisplayClosed) {
   CVeltoSheet* sheet = StartProgram();
   Counter(0).Window.DestroyWindow();
   sheet->SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
   sheet->SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
   EXPECT_FALSE(Counter(0).Window.HasWindow());
+}
+
+TEST_F(ControlSheetTest, TabsInSeveralRowsLeaveEveryPageWhole) {
+  const std::string longest(255, 'x');
+  SeedText("Settings", "Counters", "1,2,3,4,5,6");
+  for (int i = 1; i <= 5; ++i) {
+    const std::string section = "Counter" + std::to_string(i);
+    SeedText(section.c_str(), "Name", ("Session " + std::to_string(i) + " - Guest Speaker").c_str());
+  }
+  SeedText("Counter6", "Name", longest.c_str());
+  CVeltoSheet* sheet = StartProgram();
+  const HWND tab = sheet->GetTabControl();
+  ASSERT_GE(::SendMessageA(tab, TCM_GETROWCOUNT, 0, 0), 2);
+  EXPECT_EQ(TabText(1), "Session 1 - Guest Speaker");
+  const std::string shortened = TabText(6);
+  EXPECT_LE(shortened.size(), 32u);
+  EXPECT_EQ(shortened, longest.substr(0, shortened.size() - 3) + "...");
+  EXPECT_EQ(Counter(5).Window.GetWindowText().Str(), "Velto - " + longest) << "the display keeps the whole name";
+  EXPECT_EQ(sheet->SetupPage.ListControl.GetItemText(5).Str(), longest);
+
+  RECT work{};
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  for (int index = 0; index < TabCount(); ++index) {
+    const HWND page = ShowPage(index);
+    RECT client{}, area{};
+    sheet->GetClientRect(&client);
+    ::MapWindowPoints(sheet->GetSafeHwnd(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    ::GetClientRect(tab, &area);
+    ::SendMessageA(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    ::MapWindowPoints(tab, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    for (HWND control = ::GetWindow(page, GW_CHILD); control; control = ::GetWindow(control, GW_HWNDNEXT)) {
+      RECT rect{}, inside{};
+      ::GetWindowRect(control, &rect);
+      ::IntersectRect(&inside, &rect, &client);
+      EXPECT_TRUE(SameRect(inside, rect)) << "page " << index << ": \"" << Text(control) << "\" is cut off";
+      EXPECT_GE(rect.top, area.top) << "page " << index << ": \"" << Text(control) << "\" under the tabs";
+    }
+  }
+  RECT outer = WindowRect(*sheet);
+  EXPECT_GE(outer.top, work.top);
+  EXPECT_LE(outer.bottom, work.bottom) << "the sheet left its monitor";
+
+  // Short names again: the sheet gives the rows' height back.
+  const int tall = outer.bottom - outer.top;
+  VeltoApp().CounterList.Save({1});
+  sheet->RebuildCounterPages();
+  outer = WindowRect(*sheet);
+  EXPECT_LT(outer.bottom - outer.top, tall);
 }
 
 TEST_F(ControlSheetTest, TabMovesTheFocusThroughTheMessageLoop) {

@@ -40,7 +40,24 @@ protected:
     ::SetKeyboardState(keys);
   }
 
+  static void SetShiftKey(bool down) {
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = keys[VK_LSHIFT] = down ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+  }
+
+  static void PressCtrl(UINT key, bool shift = false) {
+    SetControlKey(true);
+    SetShiftKey(shift);
+    Press(key);
+    SetShiftKey(false);
+    SetControlKey(false);
+  }
+
   static int ActiveIndex() { return VeltoApp().Sheet->GetActiveIndex(); }
+  static HWND ShownPage() { return reinterpret_cast<HWND>(VeltoApp().Sheet->SendMessage(PSM_GETCURRENTPAGEHWND)); }
+  static bool KeyboardOnShownPage() { return ::IsChild(ShownPage(), ::GetFocus()) != FALSE; }
 };
 
 TEST_F(KeyboardTest, TabReachesEveryControlOfTheCounterPage) {
@@ -174,22 +191,87 @@ TEST_F(KeyboardTest, EnterOnAFocusedButtonPressesThatButton) {
   EXPECT_FALSE(Counter(0).Started) << "only the focused button is pressed";
 }
 
-TEST_F(KeyboardTest, CtrlTabMovesBetweenThePages) {
+TEST_F(KeyboardTest, CtrlTabMovesBetweenThePagesAndTakesTheKeyboardAlong) {
   SeedText("Settings", "Counters", "1,2");
   StartProgram();
-  HWND page = ShowPage(1);
-  ::SetFocus(::GetDlgItem(page, IDC_TOTAL_HOURS));
-  SetControlKey(true);
-  Press(VK_TAB);
+  HWND first = ShowPage(1);
+  HWND minutes = ::GetDlgItem(first, IDC_TOTAL_MINUTES);
+  ::SetFocus(minutes);
+  PressCtrl(VK_TAB);
   EXPECT_EQ(ActiveIndex(), 2);
-  Press(VK_TAB);
+  EXPECT_TRUE(KeyboardOnShownPage()) << "the keyboard stayed on the page left";
+  PressAlt('s');
+  EXPECT_TRUE(Counter(1).Started) << "Alt+S starts the counter of the page shown";
+  EXPECT_FALSE(Counter(0).Started) << "Alt+S pressed the hidden page's Start";
+  PressCtrl(VK_TAB, true);
+  EXPECT_EQ(ActiveIndex(), 1);
+  EXPECT_EQ(::GetFocus(), minutes) << "back to the control that had the keyboard there";
+  PressCtrl(VK_NEXT);
+  EXPECT_EQ(ActiveIndex(), 2);
+  EXPECT_TRUE(KeyboardOnShownPage());
+  PressCtrl(VK_TAB);
   EXPECT_EQ(ActiveIndex(), 3) << "Remote";
-  Press(VK_TAB);
+  EXPECT_TRUE(KeyboardOnShownPage());
+  PressCtrl(VK_TAB);
   EXPECT_EQ(ActiveIndex(), 4) << "About";
-  Press(VK_TAB);
+  EXPECT_TRUE(KeyboardOnShownPage());
+  PressCtrl(VK_TAB);
   EXPECT_EQ(ActiveIndex(), 0) << "round to Setup";
-  SetControlKey(false);
+  EXPECT_TRUE(KeyboardOnShownPage());
+
+  // Space and Enter after leaving the Setup list must not rename in it: that
+  // would rebuild every page and stop every counter.
+  CCounterListControl& list = VeltoApp().Sheet->SetupPage.ListControl;
+  list.SelectItem(0);
+  ::SetFocus(list.GetListWindow());
+  const CCounterPage* before = &CounterPage(0);
+  PressCtrl(VK_TAB);
+  EXPECT_EQ(ActiveIndex(), 1);
+  Press(VK_SPACE);
+  Press(VK_RETURN);
+  EXPECT_FALSE(list.IsEditing());
+  ASSERT_EQ(&CounterPage(0), before) << "the pages were rebuilt";
+  EXPECT_TRUE(Counter(1).Started);
+  PressCtrl(VK_PRIOR);
+  EXPECT_EQ(ActiveIndex(), 0);
+  EXPECT_EQ(::GetFocus(), list.GetListWindow());
   ASSERT_TRUE(VeltoApp().Sheet->HasWindow());
+}
+
+TEST_F(KeyboardTest, RenameFinishedByClickingATabLeavesTheSheetActive) {
+  SeedText("Settings", "Counters", "1,2");
+  StartProgram();
+  CVeltoSheet* sheet = VeltoApp().Sheet;
+  ShowPage(0);
+  CCounterListControl& list = sheet->SetupPage.ListControl;
+  list.SelectItem(0);
+  ::SetFocus(list.GetListWindow());
+  ASSERT_EQ(::GetActiveWindow(), sheet->GetSafeHwnd());
+  Press(VK_F2);
+  ASSERT_TRUE(list.IsEditing());
+  ::SetWindowTextA(list.GetEditWindow(), "Act 1");
+  // The operator clicks the second counter's tab.
+  HWND tab = sheet->GetTabControl();
+  RECT item{};
+  ::SendMessageA(tab, TCM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&item));
+  const LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+  ::PostMessageA(tab, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  ::PostMessageA(tab, WM_LBUTTONUP, 0, point);
+  PumpMessages(100);
+  EXPECT_EQ(TabText(1), "Act 1");
+  EXPECT_EQ(ActiveIndex(), 2);
+  EXPECT_EQ(::GetActiveWindow(), sheet->GetSafeHwnd()) << "a display took the keyboard";
+  EXPECT_TRUE(Counter(0).Window.IsWindowVisible());
+  PressAlt('s');
+  EXPECT_TRUE(Counter(1).Started) << "Alt+S after the rename";
+
+  // Closed with Alt+F4, a display opened again by a button stays behind the keyboard.
+  Counter(0).Window.DestroyWindow();
+  HWND first = ShowPage(1);
+  ::SetFocus(::GetDlgItem(first, IDC_TOTAL_MINUTES));
+  PressAlt('f');
+  EXPECT_TRUE(Counter(0).Window.IsWindowVisible());
+  EXPECT_EQ(::GetActiveWindow(), sheet->GetSafeHwnd());
 }
 
 TEST_F(KeyboardTest, EscapeInABoxKeepsEverything) {
