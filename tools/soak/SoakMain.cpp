@@ -16,17 +16,35 @@
 
 #include "app/VeltoApp.h"
 #include "counter/Counter.h"
+#include "display/FrameClock.h"
+#include "framework/WinApp.h"
 #include "support/ScratchRegistry.h"
 #include "tools/soak/SoakClock.h"
 #include "tools/soak/SoakDriver.h"
 
 namespace {
 
+// The displays' clock woken the simple way, for comparison: a thread timer
+// alone, with its 10 ms floor, dispatched as a message in turn with the rest.
+class WindowTimerWakes final : public WakeTimer {
+public:
+  void Set(DWORD delayMs) override { Id = ::SetTimer(nullptr, Id, delayMs, &WindowTimerWakes::OnTimer); }
+  void Cancel() override {
+    if (Id) ::KillTimer(nullptr, Id);
+    Id = 0;
+  }
+
+private:
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) { CFrameClock::Instance().Wake(); }
+  UINT_PTR Id = 0;
+};
+
 void Usage() {
   std::fprintf(stderr,
                "usage: velto_soak [--seconds S] [--rebuild-every S] [--settle S] [--stall-ms MS] [--hold-s S]\n"
                "                  [--handle-tolerance N] [--memory-tolerance-kib N]\n"
-               "       velto_soak --bench N [--seconds S] [--no-ticker] [--latency] [--screen WxH]\n");
+               "       velto_soak --bench N [--seconds S] [--no-ticker] [--latency] [--screen WxH]\n"
+               "                  [--window-timer]\n");
 }
 
 bool ParseOptions(int argc, char** argv, SoakOptions& options) {
@@ -55,6 +73,8 @@ bool ParseOptions(int argc, char** argv, SoakOptions& options) {
       options.Ticker = false;
     } else if (arg == "--latency") {
       options.Latency = true;
+    } else if (arg == "--window-timer") {
+      options.WindowTimer = true;
     } else if (arg == "--screen" && hasValue) {
       if (std::sscanf(argv[++i], "%dx%d", &options.ScreenWidth, &options.ScreenHeight) != 2) return false;
     } else if (arg == "--tag" && hasValue) {
@@ -190,6 +210,11 @@ int main(int argc, char** argv) {
     std::printf("soak: the program did not start\n");
     return 1;
   }
+  WindowTimerWakes windowTimer;
+  if (options.WindowTimer) {
+    AfxSetLoopWaitable(nullptr, nullptr);
+    CFrameClock::Instance().SetWakeTimer(&windowTimer);
+  }
   int result = 0;
   {
     SoakDriver driver(options, plans, options.Bench ? nullptr : &clock);
@@ -198,5 +223,6 @@ int main(int argc, char** argv) {
     result = driver.Finish();
   }
   AfxSetClock(nullptr);
+  if (options.WindowTimer) CFrameClock::Instance().SetWakeTimer(nullptr);
   return result;
 }

@@ -35,6 +35,8 @@ struct SoakOptions {
   int BenchCounters = 1;
   bool Ticker = true;
   bool Latency = false;
+  // Bench: wake the displays with a thread timer alone, as a simple program would.
+  bool WindowTimer = false;
   double Seconds = 120.0;
   double RebuildEvery = 40.0;
   // Time from the last Start after a rebuild to the resource snapshot.
