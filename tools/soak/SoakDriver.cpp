@@ -61,6 +61,7 @@ SoakDriver::SoakDriver(const SoakOptions& options, std::vector<CounterPlan> plan
 
 SoakDriver::~SoakDriver() {
   if (Timer) ::KillTimer(nullptr, Timer);
+  if (TypingTimer) ::KillTimer(nullptr, TypingTimer);
   if (running == this) running = nullptr;
   if (CCounterWindow::Observer == &Watch) CCounterWindow::Observer = nullptr;
 }
@@ -121,6 +122,22 @@ void SoakDriver::Begin() {
   // A benchmark measures the program, not the driver: it wakes only to
   // recalibrate and to end the run.
   Timer = ::SetTimer(nullptr, 0, Options.Bench ? BenchSettleMs : DriverPeriodMs, &SoakDriver::TimerProc);
+  if (Options.Bench && Options.Typing) {
+    TypingBox = ::GetDlgItem(ShowPage(1), IDC_TICKER_TEXT);
+    ::SetFocus(TypingBox);
+    TypingTimer = ::SetTimer(nullptr, 0, 10, &SoakDriver::TypingProc);
+  }
+}
+
+void CALLBACK SoakDriver::TypingProc(HWND, UINT, UINT_PTR, DWORD) {
+  if (!running || !running->TypingBox) return;
+  // A letter and a backspace by turns, so the text keeps its length.
+  SoakDriver& self = *running;
+  const bool erase = ++self.Typed % 2 == 0;
+  const WPARAM key = erase ? VK_BACK : 'A';
+  ::PostMessageA(self.TypingBox, WM_KEYDOWN, key, 1);
+  ::PostMessageA(self.TypingBox, WM_CHAR, erase ? 8 : 'a', 1);
+  ::PostMessageA(self.TypingBox, WM_KEYUP, key, 0xC0000001);
 }
 
 UINT SoakDriver::BenchStepMs(DWORD now) const {
@@ -255,6 +272,7 @@ void SoakDriver::StepBench(DWORD now) {
     Timer = ::SetTimer(nullptr, Timer, BenchStepMs(now), &SoakDriver::TimerProc);
     return;
   }
+  if (Options.Typing) std::printf("typing: %d keys into the ticker box\n", Typed);
   if (Options.Latency) {
     const Histogram& latency = Watch.Latency;
     std::printf(

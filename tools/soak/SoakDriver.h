@@ -55,6 +55,10 @@ private:
   enum class Phase { Running, Checking, Settling, FinalCheck, Done };
 
   static void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD);
+  static void CALLBACK TypingProc(HWND, UINT, UINT_PTR, DWORD);
+  UINT_PTR TypingTimer = 0;
+  HWND TypingBox = nullptr;
+  int Typed = 0;
   void Step();
   void StepBench(DWORD now);
   // How long the benchmark's driver sleeps: until the run ends, at most 10 s.

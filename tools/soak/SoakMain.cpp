@@ -44,7 +44,7 @@ void Usage() {
                "usage: velto_soak [--seconds S] [--rebuild-every S] [--settle S] [--stall-ms MS] [--hold-s S]\n"
                "                  [--handle-tolerance N] [--memory-tolerance-kib N]\n"
                "       velto_soak --bench N [--seconds S] [--no-ticker] [--latency] [--screen WxH]\n"
-               "                  [--window-timer]\n");
+               "                  [--window-timer] [--typing]\n");
 }
 
 bool ParseOptions(int argc, char** argv, SoakOptions& options) {
@@ -73,6 +73,8 @@ bool ParseOptions(int argc, char** argv, SoakOptions& options) {
       options.Ticker = false;
     } else if (arg == "--latency") {
       options.Latency = true;
+    } else if (arg == "--typing") {
+      options.Typing = true;
     } else if (arg == "--window-timer") {
       options.WindowTimer = true;
     } else if (arg == "--screen" && hasValue) {

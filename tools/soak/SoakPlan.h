@@ -37,6 +37,9 @@ struct SoakOptions {
   bool Latency = false;
   // Bench: wake the displays with a thread timer alone, as a simple program would.
   bool WindowTimer = false;
+  // Bench: keystrokes arrive in the first counter's ticker box about 100
+  // times a second, as from a fast typist or a held key.
+  bool Typing = false;
   double Seconds = 120.0;
   double RebuildEvery = 40.0;
   // Time from the last Start after a rebuild to the resource snapshot.
