@@ -523,11 +523,9 @@ LRESULT CALLBACK CRemoteControl::WindowProc(HWND window, UINT message, WPARAM wP
       self.RunQueue();
       return 0;
     case PublishMessage:
-      self.Publish();
-      return 0;
     case WM_TIMER:
-      // Also catches what changes without a repaint: a renamed or rebuilt
-      // counter, a total typed into a page.
+      // The timer also catches what changes without a repaint: a renamed or
+      // rebuilt counter, a total typed into a page.
       self.Publish();
       return 0;
     case WM_COPYDATA: {
