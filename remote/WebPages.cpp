@@ -184,7 +184,8 @@ std::string HomePage(const std::vector<CounterView>& counters, const std::string
         ".textContent)\">Copy link</button><br>" +
         QrSvg(networkLink);
   }
-  return page + "</body></html>";
+  // The key a link carried is kept as a cookie: it leaves the address bar.
+  return page + "<script>if(location.search)history.replaceState(null,\"\",location.pathname);</script></body></html>";
 }
 
 std::vector<bool> QrModules(const std::string& text, int& size) {
