@@ -20,8 +20,8 @@ using remote::CounterView;
 constexpr int MaxConnections = 64;
 // Above the cap, so that a connection past it is still answered (503).
 constexpr size_t Workers = MaxConnections + 8;
-constexpr size_t MaxBody = 16 * 1024;
-constexpr size_t MaxHead = 8 * 1024;
+constexpr size_t MaxBody = size_t{16} * 1024;
+constexpr size_t MaxHead = size_t{8} * 1024;
 constexpr int PingMs = 2000;
 constexpr const char* JsonType = "application/json; charset=utf-8";
 constexpr const char* HtmlType = "text/html; charset=utf-8";

@@ -76,7 +76,8 @@ CString CounterName(const CCounter& counter) {
 
 std::string HexColour(COLORREF colour) {
   char text[8];
-  std::snprintf(text, sizeof text, "#%02x%02x%02x", GetRValue(colour), GetGValue(colour), GetBValue(colour));
+  if (std::snprintf(text, sizeof text, "#%02x%02x%02x", GetRValue(colour), GetGValue(colour), GetBValue(colour)) != 7)
+    return "#ffffff";
   return text;
 }
 
@@ -589,11 +590,9 @@ LRESULT CALLBACK CRemoteControl::WindowProc(HWND window, UINT message, WPARAM wP
       self.RunQueue();
       return 0;
     case PublishMessage:
-      self.Publish();
-      return 0;
     case WM_TIMER:
-      // Also catches what changes without a repaint: a renamed or rebuilt
-      // counter, a total typed into a page.
+      // The timer also catches what changes without a repaint: a renamed or
+      // rebuilt counter, a total typed into a page.
       self.Publish();
       return 0;
     case WM_COPYDATA: {

@@ -128,7 +128,7 @@ constexpr char PageStyle[] =
 }  // namespace
 
 const std::string& ViewPage() {
-  static_assert(sizeof ViewHtml <= 50 * 1024, "the view must stay small");
+  static_assert(sizeof ViewHtml <= size_t{50} * 1024, "the view must stay small");
   static const std::string page(ViewHtml);
   return page;
 }
