@@ -15,6 +15,7 @@ set(VELTO_PORTABLE_SOURCES
   device/ExpanderOutput.cpp
   page/TimeEntry.cpp
   remote/RemoteProtocol.cpp
+  remote/WebPages.cpp
 )
 
 # Vendored sources (remote/third_party/README.md): built as they came, without
@@ -23,6 +24,7 @@ set(VELTO_THIRD_PARTY_SOURCES
   remote/third_party/oscpack/osc/OscReceivedElements.cpp
   remote/third_party/oscpack/osc/OscTypes.cpp
   remote/third_party/oscpack/osc/OscOutboundPacketStream.cpp
+  remote/third_party/qrcodegen/qrcodegen.c
 )
 set_source_files_properties(${VELTO_THIRD_PARTY_SOURCES} PROPERTIES COMPILE_OPTIONS "-w")
 set(VELTO_THIRD_PARTY_INCLUDES ${CMAKE_SOURCE_DIR}/remote/third_party)

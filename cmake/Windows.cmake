@@ -19,7 +19,7 @@ add_custom_command(
   COMMENT "Drawing the application icon")
 add_custom_target(velto_icon DEPENDS ${CMAKE_BINARY_DIR}/generated/Velto.ico)
 
-set(VELTO_SYSTEM_LIBS user32 gdi32 comctl32 comdlg32 winmm msimg32 setupapi hid version advapi32 shell32 uxtheme
+set(VELTO_SYSTEM_LIBS user32 gdi32 comctl32 comdlg32 winmm msimg32 setupapi hid version advapi32 shell32 uxtheme iphlpapi
     ws2_32)
 
 # Debian's header-only JSON library, reached through a folder that holds only
@@ -78,6 +78,11 @@ add_test(NAME remote.http_osc
          COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/remote/remote-test.py $<TARGET_FILE:Velto>
                  $<TARGET_FILE:velto_drive>)
 set_tests_properties(remote.http_osc PROPERTIES TIMEOUT 240)
+# The live view in a real browser (headless chromium) against the real program.
+add_test(NAME remote.browser_view
+         COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/remote/view-test.py $<TARGET_FILE:Velto>
+                 $<TARGET_FILE:velto_drive>)
+set_tests_properties(remote.browser_view PROPERTIES TIMEOUT 300)
 
 add_test(NAME exe.imports_only_system_dlls
          COMMAND bash ${CMAKE_SOURCE_DIR}/tools/check-imports.sh $<TARGET_FILE:Velto> $<TARGET_FILE:velto_tests>)

@@ -6,6 +6,7 @@
 
 // Kept apart: with httplib and the JSON library this file is slow to compile.
 #include "remote/HttpServer.h"
+#include "remote/WebPages.h"
 
 #include <atomic>
 #include <chrono>
@@ -23,6 +24,10 @@ constexpr size_t MaxBody = size_t{16} * 1024;
 constexpr size_t MaxHead = size_t{8} * 1024;
 constexpr int PingMs = 2000;
 constexpr const char* JsonType = "application/json; charset=utf-8";
+constexpr const char* HtmlType = "text/html; charset=utf-8";
+// A view link opened once keeps working on a reload: its key lives on in a
+// cookie for a year, or until the key is renewed.
+constexpr int KeyCookieSeconds = 365 * 24 * 3600;
 
 // Whether the connection served by this worker came past the cap.
 thread_local bool OverLimit = false;
@@ -76,6 +81,24 @@ void Refuse(httplib::Response& response, int status, const std::string& message)
   Answer(response, status, remote::ErrorJson(message));
 }
 
+// Pages load nothing from anywhere else, and their address (which may carry
+// the key) goes to nobody.
+void AnswerPage(httplib::Response& response, int status, const std::string& page) {
+  response.status = status;
+  response.set_header("Cache-Control", "no-store");
+  response.set_header("Content-Security-Policy",
+                      "default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; "
+                      "connect-src 'self'; img-src 'self' data:");
+  response.set_header("Referrer-Policy", "no-referrer");
+  response.set_header("X-Frame-Options", "DENY");
+  response.set_content(page, HtmlType);
+}
+
+bool IsPage(const std::string& target) {
+  const std::string path = target.substr(0, target.find('?'));
+  return path == "/" || path.compare(0, 6, "/view/") == 0;
+}
+
 // Writes one event; false when the client is gone.
 bool WriteEvent(httplib::DataSink& sink, const char* name, const std::string& data) {
   const std::string event = std::string("event: ") + name + "\ndata: " + data + "\n\n";
@@ -107,9 +130,15 @@ const CounterView* CHttpServer::Impl::Find(const std::vector<CounterView>& count
 }
 
 void CHttpServer::Impl::Dispatch(const httplib::Request& request, httplib::Response& response) {
+  const bool page = IsPage(request.target);
   if (OverLimit) {
     response.set_header("Connection", "close");
-    Refuse(response, 503, "too many connections");
+    if (page)
+      AnswerPage(response, 503,
+                 remote::MessagePage("The limit is reached", "Velto already serves " + std::to_string(MaxConnections) +
+                                                                 " viewers and clients. Try again when one has left."));
+    else
+      Refuse(response, 503, "too many connections");
     return;
   }
   size_t head = request.target.size() + request.method.size();
@@ -129,22 +158,54 @@ void CHttpServer::Impl::Dispatch(const httplib::Request& request, httplib::Respo
   const bool loopback = FromLoopback(request);
   const std::string bearer = remote::BearerKey(request.get_header_value("Authorization"));
   const bool keyed = remote::SameKey(bearer, Options.Key);
+  const bool linkKeyed = remote::SameKey(remote::QueryKey(request.target), Options.Key);
   if (request.method != "GET" && request.method != "HEAD") {
     if (!keyed) {
       Refuse(response, 401, "a control request needs the key: Authorization: Bearer KEY");
       return;
     }
-  } else if (!loopback && !keyed && !remote::SameKey(remote::QueryKey(request.target), Options.Key)) {
-    Refuse(response, 401, "reading from the network needs the key");
+  } else if (!loopback && !keyed && !linkKeyed &&
+             // The cookie a view link set; it reads, never controls.
+             !remote::SameKey(remote::CookieKey(request.get_header_value("Cookie")), Options.Key)) {
+    if (page)
+      AnswerPage(response, 401,
+                 remote::MessagePage("The key is missing",
+                                     "Open the network link from the Remote tab of Velto's control window, or scan its "
+                                     "QR code. The link carries the key once; this browser keeps it."));
+    else
+      Refuse(response, 401, "reading from the network needs the key");
     return;
   }
+  // A link that carries the key sets it as a cookie, so that a reload works
+  // without it (the page drops it from its address).
+  if (page && linkKeyed)
+    response.set_header("Set-Cookie", std::string(remote::KeyCookie) + "=" + Options.Key + "; Path=/; Max-Age=" +
+                                          std::to_string(KeyCookieSeconds) + "; HttpOnly; SameSite=Strict");
 
   const remote::Route route = remote::RouteRequest(request.method, request.target, request.body);
   switch (route.Kind) {
     case remote::RouteKind::Error:
       if (!route.Allow.empty()) response.set_header("Allow", route.Allow);
-      Refuse(response, route.Status, route.Message);
+      if (route.Page)
+        AnswerPage(response, route.Status, remote::MessagePage("Not found", "Velto has " + route.Message + "."));
+      else
+        Refuse(response, route.Status, route.Message);
       return;
+    case remote::RouteKind::Home: {
+      std::vector<CounterView> counters;
+      Host.Board().Read(counters);
+      AnswerPage(response, 200, remote::HomePage(counters, loopback ? Options.NetworkLink : std::string()));
+      return;
+    }
+    case remote::RouteKind::View: {
+      std::vector<CounterView> counters;
+      Host.Board().Read(counters);
+      if (Find(counters, route.What))
+        AnswerPage(response, 200, remote::ViewPage());
+      else
+        AnswerPage(response, 404, remote::MessagePage("Not found", "Velto has no such counter."));
+      return;
+    }
     case remote::RouteKind::Version:
       Answer(response, 200, remote::VersionJson(Options.Version));
       return;

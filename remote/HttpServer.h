@@ -27,6 +27,9 @@ struct HttpOptions {
   std::string Key;
   std::vector<std::string> HostNames;  // this computer's names and addresses
   std::string Version;
+  // The address other devices open, with the key; empty when only this
+  // computer is served. Shown on the counter list in this computer's browser.
+  std::string NetworkLink;
 };
 
 // The HTTP API under /api/v1 with its event stream, on threads of its own.

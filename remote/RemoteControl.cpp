@@ -3,12 +3,14 @@
 
 #include "remote/RemoteControl.h"
 
+#include <iphlpapi.h>
 #include <ntsecapi.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 
 #include "app/InstanceMark.h"
@@ -16,6 +18,7 @@
 #include "app/VeltoSheet.h"
 #include "framework/Profile.h"
 #include "remote/OscServer.h"
+#include "remote/WebPages.h"
 #include "resources/resource.h"
 #include "version.h"
 
@@ -71,6 +74,17 @@ CString CounterName(const CCounter& counter) {
   return profile ? profile->GetProfileString(counter.GetSectionName(), "Name", "Counter") : CString("Counter");
 }
 
+std::string HexColour(COLORREF colour) {
+  char text[8];
+  if (std::snprintf(text, sizeof text, "#%02x%02x%02x", GetRValue(colour), GetGValue(colour), GetBValue(colour)) != 7)
+    return "#ffffff";
+  return text;
+}
+
+CounterView::Look LookOf(const TextStyle& style) {
+  return {HexColour(style.Colour), Utf8(CString(style.LogFont.lfFaceName))};
+}
+
 CounterView ViewOf(int position, const CCounterPage& page) {
   const CCounter& counter = *page.Counter;
   CounterView view;
@@ -108,6 +122,13 @@ CounterView ViewOf(int position, const CCounterPage& page) {
   view.Flashing = counter.Flashing;
   view.Ticker = Utf8(counter.Ticker);
   view.Total = remote::FormatTotal(page.NextTotal());
+  view.Normal = LookOf(counter.NormalStyle);
+  view.Warning = LookOf(counter.OrangeStyle);
+  view.Danger = LookOf(counter.RedStyle);
+  view.Blank = counter.GetColourState() == Blank;
+  view.DisplayDuringPause = counter.DisplayDuringPause;
+  view.TickerSize = counter.TickerSize == 2 ? "large" : counter.TickerSize == 1 ? "medium" : "small";
+  view.TickerColour = counter.AutoTickerColour ? "" : HexColour(counter.TickerColour);
   return view;
 }
 
@@ -134,7 +155,45 @@ std::vector<std::string> LocalNames() {
       ::freeaddrinfo(found);
     }
   }
+  // The name may resolve to loopback only: the network adapters' own
+  // addresses as well.
+  ULONG size = 16 * 1024;
+  std::vector<unsigned char> buffer;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    buffer.resize(size);
+    auto* adapters = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data());
+    const ULONG result = ::GetAdaptersAddresses(
+        AF_INET, GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER, nullptr, adapters, &size);
+    if (result == ERROR_BUFFER_OVERFLOW) continue;
+    if (result != NO_ERROR) break;
+    for (const IP_ADAPTER_ADDRESSES* adapter = adapters; adapter; adapter = adapter->Next) {
+      if (adapter->OperStatus != IfOperStatusUp || adapter->IfType == IF_TYPE_SOFTWARE_LOOPBACK) continue;
+      for (const IP_ADAPTER_UNICAST_ADDRESS* unicast = adapter->FirstUnicastAddress; unicast; unicast = unicast->Next) {
+        if (!unicast->Address.lpSockaddr || unicast->Address.lpSockaddr->sa_family != AF_INET) continue;
+        char text[INET_ADDRSTRLEN] = "";
+        const auto* address = reinterpret_cast<const sockaddr_in*>(unicast->Address.lpSockaddr);
+        if (::inet_ntop(AF_INET, &address->sin_addr, text, sizeof text)) names.emplace_back(text);
+      }
+    }
+    break;
+  }
   return names;
+}
+
+// This computer's address in the network, for the link other devices open:
+// a private address first (a venue's own network), else any but loopback.
+std::string LanAddress() {
+  std::string any;
+  for (const std::string& name : LocalNames()) {
+    in_addr address{};
+    if (::inet_pton(AF_INET, name.c_str(), &address) != 1) continue;
+    const unsigned a = address.S_un.S_un_b.s_b1;
+    const unsigned b = address.S_un.S_un_b.s_b2;
+    if (a == 127 || a == 0) continue;
+    if (a == 10 || (a == 172 && b >= 16 && b <= 31) || (a == 192 && b == 168)) return name;
+    if (any.empty()) any = name;
+  }
+  return any;
 }
 
 std::vector<std::string> AllowedSenders(const std::string& list) {
@@ -314,6 +373,7 @@ void CRemoteControl::StartServers() {
     options.Key = Current.ControlKey;
     options.HostNames = LocalNames();
     options.Version = VELTO_VERSION_TEXT;
+    options.NetworkLink = NetworkLink();
     std::string reason;
     if (Http->Start(options, reason)) {
       HttpState = "HTTP: listening on " + address + ":" + std::to_string(Current.HttpPort) + " (" + where + ")";
@@ -361,6 +421,13 @@ void CRemoteControl::StopServers() {
   Osc.reset();
   Feedback.reset();
   Closing = false;
+}
+
+std::string CRemoteControl::NetworkLink() const {
+  if (!Current.Http || !Current.Network || Current.ControlKey.empty()) return "";
+  const std::string address = LanAddress();
+  if (address.empty()) return "";
+  return "http://" + address + ":" + std::to_string(Current.HttpPort) + "/?key=" + Current.ControlKey;
 }
 
 std::string CRemoteControl::Status() const {
@@ -600,6 +667,8 @@ ON_BN_CLICKED(IDC_REMOTE_APPLY, OnApply)
 ON_BN_CLICKED(IDC_REMOTE_COPY_KEY, OnCopyKey)
 ON_BN_CLICKED(IDC_REMOTE_NEW_KEY, OnNewKey)
 ON_CONTROL(EN_CHANGE, IDC_REMOTE_ALLOW, OnAllowChanged)
+ON_BN_CLICKED(IDC_REMOTE_COPY_LINK, OnCopyLink)
+ON_MESSAGE(WM_DRAWITEM, OnDrawItem)
 END_MESSAGE_MAP()
 
 CRemotePage::CRemotePage() : CPropertyPage(IDD_REMOTE) {}
@@ -628,7 +697,51 @@ void CRemotePage::Show(const RemoteSettings& settings) {
   SetDlgItemText(IDC_REMOTE_ALLOW, settings.OscAllow.c_str());
   OnAllowChanged();
   ShowStatus();
+  ShowLink();
 }
+
+void CRemotePage::ShowLink() {
+  Link = CRemoteControl::Instance().NetworkLink();
+  const RemoteSettings& settings = CRemoteControl::Instance().Settings();
+  const char* note = !Link.empty() ? "Counters on a tablet or phone in this network: scan the code or open the link. "
+                                     "It carries the key."
+                     : !settings.Http    ? "Tick the HTTP API to show counters in a web browser."
+                     : !settings.Network ? "Choose \"This computer and the network\" to show counters on other devices."
+                                         : "This computer has no network address.";
+  SetDlgItemText(IDC_REMOTE_LINK_NOTE, note);
+  SetDlgItemText(IDC_REMOTE_LINK, Link.c_str());
+  ::EnableWindow(::GetDlgItem(m_hWnd, IDC_REMOTE_COPY_LINK), Link.empty() ? FALSE : TRUE);
+  QrSize = 0;
+  QrCode = Link.empty() ? std::vector<bool>() : remote::QrModules(Link, QrSize);
+  ::InvalidateRect(::GetDlgItem(m_hWnd, IDC_REMOTE_QR), nullptr, TRUE);
+}
+
+// The QR code of the link, black on white with its quiet zone, as large as
+// the box allows (module edges rounded to whole pixels).
+LRESULT CRemotePage::OnDrawItem(WPARAM, LPARAM lParam) {
+  const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+  if (!item || item->CtlID != IDC_REMOTE_QR) return FALSE;
+  const RECT& box = item->rcItem;
+  const int side = std::min(box.right - box.left, box.bottom - box.top);
+  ::FillRect(item->hDC, &box, ::GetSysColorBrush(COLOR_BTNFACE));
+  if (QrCode.empty() || QrSize <= 0 || side <= 0) return TRUE;
+  const int modules = QrSize + 8;
+  const auto edge = [&](int module) { return module * side / modules; };
+  const RECT paper = {box.left, box.top, box.left + side, box.top + side};
+  ::FillRect(item->hDC, &paper, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+  const auto ink = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+  for (int y = 0; y < QrSize; ++y) {
+    for (int x = 0; x < QrSize; ++x) {
+      if (!QrCode[static_cast<size_t>(y) * static_cast<size_t>(QrSize) + static_cast<size_t>(x)]) continue;
+      const RECT dot = {paper.left + edge(x + 4), paper.top + edge(y + 4), paper.left + edge(x + 5),
+                        paper.top + edge(y + 5)};
+      ::FillRect(item->hDC, &dot, ink);
+    }
+  }
+  return TRUE;
+}
+
+void CRemotePage::OnCopyLink() { CopyText(Link); }
 
 void CRemotePage::ShowStatus() {
   if (m_hWnd) SetDlgItemText(IDC_REMOTE_STATUS, CRemoteControl::Instance().Status().c_str());
@@ -668,12 +781,14 @@ void CRemotePage::OnApply() {
   Show(CRemoteControl::Instance().Settings());
 }
 
-void CRemotePage::OnCopyKey() {
-  if (Key.empty() || !::OpenClipboard(m_hWnd)) return;
+void CRemotePage::OnCopyKey() { CopyText(Key); }
+
+void CRemotePage::CopyText(const std::string& value) {
+  if (value.empty() || !::OpenClipboard(m_hWnd)) return;
   ::EmptyClipboard();
-  if (HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, Key.size() + 1)) {
+  if (HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, value.size() + 1)) {
     if (void* text = ::GlobalLock(memory)) {
-      std::memcpy(text, Key.c_str(), Key.size() + 1);
+      std::memcpy(text, value.c_str(), value.size() + 1);
       ::GlobalUnlock(memory);
       if (!::SetClipboardData(CF_TEXT, memory)) ::GlobalFree(memory);
     } else {

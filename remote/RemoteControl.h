@@ -52,6 +52,9 @@ public:
   const RemoteSettings& Settings() const { return Current; }
   // What listens where, or why not, in plain words.
   std::string Status() const;
+  // The counter list's address for other devices, with the key; empty while
+  // the HTTP API serves this computer only.
+  std::string NetworkLink() const;
 
   // Something a display shows has changed (called from the display window).
   void NoteShownChange();
@@ -111,11 +114,18 @@ protected:
   void OnCopyKey();
   void OnNewKey();
   void OnAllowChanged();
+  void OnCopyLink();
+  LRESULT OnDrawItem(WPARAM wParam, LPARAM lParam);
 
   DECLARE_MESSAGE_MAP()
 
 private:
   void Show(const RemoteSettings& settings);
   void ShowStatus();
+  void ShowLink();
+  void CopyText(const std::string& value);
   std::string Key;
+  std::string Link;
+  std::vector<bool> QrCode;
+  int QrSize = 0;
 };

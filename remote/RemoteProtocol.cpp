@@ -17,10 +17,28 @@ namespace {
 // with replacement characters instead of failing the whole answer.
 std::string Dump(const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); }
 
+Json LookObject(const CounterView::Look& look) { return Json{{"colour", look.Colour}, {"font", look.Font}}; }
+
 Json CounterObject(const CounterView& view) {
-  return Json{{"id", view.Id},           {"name", view.Name},   {"type", view.Type},   {"text", view.Text},
-              {"seconds", view.Seconds}, {"state", view.State}, {"phase", view.Phase}, {"flashing", view.Flashing},
-              {"ticker", view.Ticker},   {"total", view.Total}};
+  Json ticker{{"size", view.TickerSize}};
+  ticker["colour"] = view.TickerColour.empty() ? Json(nullptr) : Json(view.TickerColour);
+  return Json{{"id", view.Id},
+              {"name", view.Name},
+              {"type", view.Type},
+              {"text", view.Text},
+              {"seconds", view.Seconds},
+              {"state", view.State},
+              {"phase", view.Phase},
+              {"flashing", view.Flashing},
+              {"ticker", view.Ticker},
+              {"total", view.Total},
+              {"display",
+               {{"normal", LookObject(view.Normal)},
+                {"warning", LookObject(view.Warning)},
+                {"danger", LookObject(view.Danger)},
+                {"blank", view.Blank},
+                {"displayDuringPause", view.DisplayDuringPause},
+                {"ticker", ticker}}}};
 }
 
 bool IsDigits(const std::string& text) {
@@ -124,7 +142,9 @@ std::string ReadControlBody(const std::string& body, Command& command) {
 bool CounterView::operator==(const CounterView& other) const {
   return Id == other.Id && Name == other.Name && Type == other.Type && Text == other.Text && Seconds == other.Seconds &&
          State == other.State && Phase == other.Phase && Flashing == other.Flashing && Ticker == other.Ticker &&
-         Total == other.Total;
+         Total == other.Total && Normal == other.Normal && Warning == other.Warning && Danger == other.Danger &&
+         Blank == other.Blank && DisplayDuringPause == other.DisplayDuringPause && TickerSize == other.TickerSize &&
+         TickerColour == other.TickerColour;
 }
 
 bool ParseTotal(const std::string& text, int32_t& seconds) {
@@ -244,9 +264,48 @@ std::string QueryKey(const std::string& target) {
   return "";
 }
 
+std::string CookieKey(const std::string& cookies) {
+  const std::string name = std::string(KeyCookie) + "=";
+  for (std::string pair : Split(cookies, ';')) {
+    pair.erase(0, pair.find_first_not_of(' '));
+    if (pair.compare(0, name.size(), name) == 0) return pair.substr(name.size());
+  }
+  return "";
+}
+
+namespace {
+
+// GET / and GET /view/{id}: the pages a browser opens.
+Route PageRoute(const std::string& method, const std::string& path) {
+  static const std::string ViewPrefix = "/view/";
+  Route route;
+  route.Page = true;
+  if (method != "GET" && method != "HEAD") {
+    route = Error(405, "use GET", "GET");
+    route.Page = true;
+    return route;
+  }
+  if (path == "/") {
+    route.Kind = RouteKind::Home;
+    return route;
+  }
+  std::string reference;
+  if (path.find('/', ViewPrefix.size()) != std::string::npos ||
+      !DecodePercent(path.substr(ViewPrefix.size()), reference) || !ParseCounterRef(reference, route.What)) {
+    route = Error(404, "no such counter");
+    route.Page = true;
+    return route;
+  }
+  route.Kind = RouteKind::View;
+  return route;
+}
+
+}  // namespace
+
 Route RouteRequest(const std::string& method, const std::string& target, const std::string& body) {
   static const std::string Prefix = "/api/v1/";
   const std::string path = target.substr(0, target.find('?'));
+  if (path == "/" || path.compare(0, 6, "/view/") == 0) return PageRoute(method, path);
   if (path.compare(0, Prefix.size(), Prefix) != 0) return Error(404, "no such path");
   const std::vector<std::string> segments = Split(path.substr(Prefix.size()), '/');
 

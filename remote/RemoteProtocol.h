@@ -26,6 +26,18 @@ struct CounterView {
   std::string Ticker;
   std::string Total;  // HH:MM:SS, what the next Start takes
 
+  // How its display draws it, for a live view to draw the same.
+  struct Look {
+    std::string Colour;  // #rrggbb
+    std::string Font;    // face name
+    bool operator==(const Look& other) const { return Colour == other.Colour && Font == other.Font; }
+  };
+  Look Normal, Warning, Danger;
+  bool Blank = true;                 // no digits now: not started, or the dark half of a flash
+  bool DisplayDuringPause = false;   // digits stay while paused
+  std::string TickerSize = "small";  // small, medium, large
+  std::string TickerColour;          // #rrggbb, or empty to follow the digits
+
   bool operator==(const CounterView& other) const;
   bool operator!=(const CounterView& other) const { return !(*this == other); }
 };
@@ -69,19 +81,24 @@ bool CommandFromJson(const std::string& text, Command& command);
 
 // ---- HTTP ------------------------------------------------------------------
 
-enum class RouteKind { Error, List, One, Events, Version, Control };
+enum class RouteKind { Error, List, One, Events, Version, Control, Home, View };
 
 struct Route {
   RouteKind Kind = RouteKind::Error;
   int Status = 404;  // for Error
   std::string Message;
   std::string Allow;  // methods a 405 names
-  Command What;       // for One (the counter) and Control
+  Command What;       // for One and View (the counter) and Control
+  bool Page = false;  // an HTML page, not the API: errors are pages too
 };
 
 // Where a request goes, from its method, its raw target (path and query, still
 // percent-encoded) and its body. The key and the Host are checked apart.
 Route RouteRequest(const std::string& method, const std::string& target, const std::string& body);
+
+// The value of the key cookie that a view sets, from a Cookie header.
+std::string CookieKey(const std::string& cookies);
+constexpr const char* KeyCookie = "velto_key";
 
 // Percent-decoding of one path segment or query value; false for a broken
 // escape or an encoded NUL.

@@ -2,7 +2,7 @@
 # Fails when an executable imports a DLL that Windows does not ship: the
 # programs are linked statically and must run from a bare copy.
 set -euo pipefail
-system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|advapi32|shell32|ole32|oleaut32|winmm|msimg32|setupapi|hid|version|uxtheme|msvcrt|ntdll|ws2_32|shlwapi|api-ms-win-.*)\.dll$'
+system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|advapi32|shell32|ole32|oleaut32|winmm|msimg32|setupapi|hid|version|uxtheme|msvcrt|ntdll|ws2_32|iphlpapi|shlwapi|api-ms-win-.*)\.dll$'
 status=0
 for exe in "$@"; do
   imports=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')

@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth xserver-xephyr x11-utils imagemagick
   fonts-liberation2 fonts-wine nsis nlohmann-json3-dev
+  chromium python3-websocket
 )
 
 missing=()

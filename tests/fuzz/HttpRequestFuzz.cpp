@@ -7,6 +7,7 @@
 #include <string>
 
 #include "remote/RemoteProtocol.h"
+#include "remote/WebPages.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
@@ -32,9 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   remote::HostAllowed(target, {method});
   remote::SameKey(remote::BearerKey(method), body);
   remote::QueryKey(target);
+  remote::CookieKey(body);
   remote::CounterView view;
   view.Name = target;
   view.Ticker = body;
   if (remote::CounterJson(view).empty()) std::abort();
+  // A name is text on the counter list, never markup.
+  if (remote::EscapeHtml(input).find_first_of("<>\"'") != std::string::npos) std::abort();
+  remote::HomePage({view}, "");
   return 0;
 }

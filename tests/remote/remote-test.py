@@ -6,6 +6,7 @@ sets them. Usage: remote-test.py VELTO_EXE VELTO_DRIVE_EXE"""
 import http.client
 import json
 import os
+import re
 import socket
 import struct
 import subprocess
@@ -137,6 +138,20 @@ try:
     check(request("GET", "/api/v1/version")[1] == {"version": request("GET", "/api/v1/version")[1]["version"]},
           "version")
 
+    # The pages: the counter list and the live view, each one self-contained
+    # file. A link with the key keeps it as a cookie for reloads.
+    status, home = request("GET", "/")
+    check(status == 200 and 'href="/view/1"' in home and "Main Hall" in home, f"the counter list: {home[:200]}")
+    connection = http.client.HTTPConnection("127.0.0.1", HTTP_PORT, timeout=10)
+    connection.request("GET", "/view/1?key=" + KEY)
+    response = connection.getresponse()
+    view, cookie = response.read(), response.getheader("Set-Cookie") or ""
+    connection.close()
+    check(response.status == 200 and len(view) <= 50 * 1024 and b"/api/v1/events" in view, f"the view: {len(view)}")
+    check(not re.search(rb"(src|href|url)\s*[=(]\s*[\"']?\s*(https?:)?//|@import", view), "nothing from elsewhere")
+    check(f"velto_key={KEY};" in cookie and "HttpOnly" in cookie and "SameSite=Strict" in cookie, f"cookie: {cookie}")
+    check(request("GET", "/view/lobby")[0] == 200 and request("GET", "/view/9")[0] == 404, "views by name, and none")
+
     # The key, on every control request, from this computer too.
     check(request("POST", "/api/v1/counters/1/start")[0] == 401, "no key: 401")
     check(request("POST", "/api/v1/counters/1/start", key="0" * 32)[0] == 401, "wrong key: 401")
@@ -255,6 +270,8 @@ try:
     time.sleep(1.0)
     status, body = request("GET", "/api/v1/counters")
     check(status == 503 and "error" in body, f"the 65th connection: {status}")
+    status, body = request("GET", "/view/1")
+    check(status == 503 and "limit is reached" in body, f"the 65th viewer gets a page saying so: {status}")
     for connection in idle:
         connection.close()
     check(wait_for(lambda: request("GET", "/api/v1/counters")[0] == 200, 5), "back once they leave")
