@@ -28,16 +28,15 @@ public:
   explicit CGlyphSet(const GlyphKey& key) : Key(key) {}
   CGlyphSet(const CGlyphSet&) = delete;
   CGlyphSet& operator=(const CGlyphSet&) = delete;
-  ~CGlyphSet() {
-    // Nothing may stay selected into the context when the objects go.
-    Dc.DeleteDC();
-  }
 
+  // Held in plain memory, not as a GDI bitmap: the cache grows as
+  // characters first appear, and the process's count of GDI objects stays
+  // where it is.
   struct Glyph {
     bool Made = false;
     bool Usable = false;
     RECT Ink{0, 0, 0, 0};  // from the top-left of the character's cell
-    CBitmap Image;
+    std::vector<DWORD> Pixels;  // the ink rectangle, top row first
   };
 
   const GlyphKey Key;
@@ -48,27 +47,35 @@ public:
     return glyph;
   }
 
-  CDC& Context() { return Dc; }
-
 private:
   void Make(CDC& like, unsigned char c, Glyph& glyph);
 
   std::array<Glyph, 256> Glyphs;
-  CFont Font;
-  CDC Dc;
 };
+
+static BITMAPINFO TopDown(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
 
 void CGlyphSet::Make(CDC& like, unsigned char c, Glyph& glyph) {
   glyph.Made = true;
   ++rasterised;
-  if (!Dc.GetSafeHdc() && !Dc.CreateCompatibleDC(&like)) return;
-  if (!Font.GetSafeHandle() && !Font.CreateFontIndirect(&Key.Font)) return;
-  CSelectGuard font(Dc, Font.GetSafeHandle());
+  CDC dc;
+  CFont font;
+  if (!dc.CreateCompatibleDC(&like) || !font.CreateFontIndirect(&Key.Font)) return;
+  CSelectGuard selectFont(dc, font.GetSafeHandle());
   TEXTMETRICA metrics{};
   GLYPHMETRICS outline{};
   const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
-  if (!::GetTextMetricsA(Dc.GetSafeHdc(), &metrics) ||
-      ::GetGlyphOutlineA(Dc.GetSafeHdc(), c, GGO_METRICS, &outline, 0, nullptr, &identity) == GDI_ERROR)
+  if (!::GetTextMetricsA(dc.GetSafeHdc(), &metrics) ||
+      ::GetGlyphOutlineA(dc.GetSafeHdc(), c, GGO_METRICS, &outline, 0, nullptr, &identity) == GDI_ERROR)
     return;
   // Rendered with room all round, so that what the outline's box leaves out
   // (smoothing, emboldening) still falls on the canvas; ink that reaches
@@ -81,22 +88,16 @@ void CGlyphSet::Make(CDC& like, unsigned char c, Glyph& glyph) {
   CBitmap canvas;
   if (!canvas.CreateCompatibleBitmap(&like, width, height)) return;
   {
-    CSelectGuard select(Dc, canvas.GetSafeHandle());
-    Dc.PatBlt(0, 0, width, height, BLACKNESS);
-    Dc.SetBkMode(TRANSPARENT);
-    Dc.SetTextColor(Key.Colour);
+    CSelectGuard select(dc, canvas.GetSafeHandle());
+    dc.PatBlt(0, 0, width, height, BLACKNESS);
+    dc.SetBkMode(TRANSPARENT);
+    dc.SetTextColor(Key.Colour);
     const char text = static_cast<char>(c);
-    ::TextOutA(Dc.GetSafeHdc(), -left, -top, &text, 1);
+    ::TextOutA(dc.GetSafeHdc(), -left, -top, &text, 1);
   }
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = TopDown(width, height);
   std::vector<DWORD> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-  if (::GetDIBits(Dc.GetSafeHdc(), canvas, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS) !=
+  if (::GetDIBits(dc.GetSafeHdc(), canvas, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS) !=
       height)
     return;
   RECT ink{width, height, 0, 0};
@@ -115,13 +116,12 @@ void CGlyphSet::Make(CDC& like, unsigned char c, Glyph& glyph) {
     return;
   }
   if (ink.left == 0 || ink.top == 0 || ink.right == width || ink.bottom == height) return;
-  if (!glyph.Image.CreateCompatibleBitmap(&like, ink.right - ink.left, ink.bottom - ink.top)) return;
-  CDC cut;
-  if (!cut.CreateCompatibleDC(&like)) return;
-  {
-    CSelectGuard from(Dc, canvas.GetSafeHandle());
-    CSelectGuard to(cut, glyph.Image.GetSafeHandle());
-    cut.BitBlt(0, 0, ink.right - ink.left, ink.bottom - ink.top, &Dc, ink.left, ink.top, SRCCOPY);
+  const auto inkWidth = static_cast<std::size_t>(ink.right - ink.left);
+  glyph.Pixels.reserve(inkWidth * static_cast<std::size_t>(ink.bottom - ink.top));
+  for (int y = ink.top; y < ink.bottom; ++y) {
+    const DWORD* row = pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                       static_cast<std::size_t>(ink.left);
+    glyph.Pixels.insert(glyph.Pixels.end(), row, row + inkWidth);
   }
   ::OffsetRect(&ink, left, top);
   glyph.Ink = ink;
@@ -228,12 +228,14 @@ bool CGlyphCache::Draw(CDC& dc, HFONT font, COLORREF colour, bool transparent, c
     }
     pieces.push_back(Piece{&glyph, placed, drawn});
   }
-  CDC& source = Set->Context();
+  // Each glyph whole: the context's clipping keeps the copy inside area.
   for (const Piece& piece : pieces) {
-    CSelectGuard select(source, piece.Glyph->Image.GetSafeHandle());
-    dc.BitBlt(piece.Drawn.left, piece.Drawn.top, piece.Drawn.right - piece.Drawn.left,
-              piece.Drawn.bottom - piece.Drawn.top, &source, piece.Drawn.left - piece.Placed.left,
-              piece.Drawn.top - piece.Placed.top, SRCCOPY);
+    const int width = piece.Placed.right - piece.Placed.left;
+    const int height = piece.Placed.bottom - piece.Placed.top;
+    const BITMAPINFO info = TopDown(width, height);
+    ::SetDIBitsToDevice(dc.GetSafeHdc(), piece.Placed.left, piece.Placed.top, static_cast<DWORD>(width),
+                        static_cast<DWORD>(height), 0, 0, 0, static_cast<UINT>(height), piece.Glyph->Pixels.data(),
+                        &info, DIB_RGB_COLORS);
     ++copied;
   }
   return true;

@@ -22,7 +22,7 @@ public:
   CGlyphCache(const CGlyphCache&) = delete;
   CGlyphCache& operator=(const CGlyphCache&) = delete;
 
-  // Draws into dc, black inside area, what TextOut of text in font and
+  // Draws into dc, black inside area and clipped to it, what TextOut of text in font and
   // colour (background mode TRANSPARENT, the first cell's top-left at x, y,
   // character i at x + extents[i - 1]) draws inside area. Answers false and
   // draws nothing where copies cannot give those pixels: glyphs whose ink
