@@ -79,8 +79,10 @@ void CGlyphSet::Make(CDC& like, unsigned char c, Glyph& glyph) {
     return;
   // Rendered with room all round, so that what the outline's box leaves out
   // (smoothing, emboldening) still falls on the canvas; ink that reaches
-  // its edge may have been cut off and is never used.
-  const int pad = metrics.tmHeight / 8 + 4;
+  // its edge may have been cut off and is never used. The room is kept
+  // small: the canvas is cleared, read back and searched whole, and that is
+  // what a character's first second costs.
+  const int pad = metrics.tmHeight / 32 + 4;
   const int left = outline.gmptGlyphOrigin.x - pad;
   const int top = metrics.tmAscent - outline.gmptGlyphOrigin.y - pad;
   const int width = static_cast<int>(outline.gmBlackBoxX) + 2 * pad;
