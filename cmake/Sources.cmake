@@ -45,6 +45,7 @@ set(VELTO_WINDOWS_SOURCES
   display/FrameClock.cpp
   device/ExpanderSystemWin32.cpp
   display/TextFit.cpp
+  display/GlyphCache.cpp
   app/VeltoApp.cpp
   app/InstanceMark.cpp
   app/VeltoSheet.cpp

@@ -138,7 +138,9 @@ add_test(NAME installer.install_run_uninstall
 set_tests_properties(installer.install_run_uninstall PROPERTIES TIMEOUT 600)
 
 # Figures of the display's drawing costs (not a test): see README, "Performance".
-add_executable(velto_display_bench tests/bench/DisplayBenchmark.cpp $<TARGET_OBJECTS:velto_resources>)
+add_executable(velto_display_bench tests/bench/DisplayBenchmark.cpp tests/support/ManualClock.cpp
+                                   $<TARGET_OBJECTS:velto_resources>)
+target_include_directories(velto_display_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(velto_display_bench PRIVATE velto_lib)
 velto_warnings(velto_display_bench)
 

@@ -92,6 +92,7 @@ void CCounterWindow::ReleaseBackBuffer() {
   // when it is deleted.
   BackBufferDC.DeleteDC();
   BackBuffer.DeleteObject();
+  Glyphs.Release();
 }
 
 RECT CCounterWindow::ChooseInitialRect() {
@@ -338,7 +339,9 @@ void CCounterWindow::RefreshDigits(const RECT& client) {
   DigitMargin = extent.cy / 8 + 4;
   const int marginY = extent.cy / 10 + 4;
   DigitLeft = (client.left + client.right - extent.cx) / 2;
-  const int top = (client.top + client.bottom - extent.cy) / 2;
+  // Rounded as DrawText rounds, so that copied glyphs land where it draws them.
+  const int top = client.top + (client.bottom - client.top) / 2 - extent.cy / 2;
+  DigitTop = top;
   DigitBox =
       RECT{DigitLeft - DigitMargin, top - marginY, DigitLeft + extent.cx + DigitMargin, top + extent.cy + marginY};
   // Where the glyphs' ink lies: the empty part of the cell (below digits
@@ -395,6 +398,17 @@ RECT CCounterWindow::DigitsRepaintArea(const RECT& client) {
   const int to = DigitLeft + DigitExtents[static_cast<std::size_t>(last)];
   area = RECT{from - DigitMargin, std::min(oldBox.top, DigitBox.top), to + DigitMargin,
               std::max(oldBox.bottom, DigitBox.bottom)};
+  // The glyphs' ink, where the cache knows it exactly: the pixels that can
+  // change, a good deal fewer than the cells with their margins.
+  RECT oldInk{}, newInk{};
+  if (CacheGlyphs &&
+      Glyphs.Ink(BackBufferDC, DigitFont, DigitColour, Transparent, DigitLeft, DigitTop, oldText, DigitExtents, first,
+                 last, oldInk) &&
+      Glyphs.Ink(BackBufferDC, DigitFont, DigitColour, Transparent, DigitLeft, DigitTop, DigitText, DigitExtents,
+                 first, last, newInk)) {
+    area = oldInk;
+    Unite(area, newInk);
+  }
   ::IntersectRect(&area, &area, &client);
   return area;
 }
@@ -419,9 +433,12 @@ void CCounterWindow::RenderArea(const RECT& client, const RECT& area) {
                        : DigitState == Red  ? Counter->RedStyle
                                             : Counter->NormalStyle;
     HFONT font = style.FitFont(&BackBufferDC, client, DigitText);
-    CSelectGuard select(BackBufferDC, font);
-    RECT box = client;
-    BackBufferDC.DrawText(DigitText, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    if (!CacheGlyphs || !Glyphs.Draw(BackBufferDC, font, DigitColour, Transparent, area, DigitLeft, DigitTop, DigitText,
+                                     DigitExtents)) {
+      CSelectGuard select(BackBufferDC, font);
+      RECT box = client;
+      BackBufferDC.DrawText(DigitText, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
   }
   if (!Counter->Ticker.IsEmpty()) DrawTicker(&BackBufferDC, client);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "counter/CounterTypes.h"
+#include "display/GlyphCache.h"
 #include "framework/Gdi.h"
 #include "framework/String.h"
 #include "framework/Wnd.h"
@@ -90,6 +91,9 @@ public:
   CImage Snapshot;
   std::vector<RECT> Monitors;
   DWORD LastPaintTime = 0;
+  // Digits are copied from glyphs rasterised once; off, every frame
+  // rasterises them (the way to compare the two).
+  bool CacheGlyphs = true;
 
   // Requests of 1 ms timer resolution held by display windows right now.
   static long TimerResolutionHolders();
@@ -154,7 +158,9 @@ private:
   RECT DigitBox{0, 0, 0, 0};
   HFONT DigitFont = nullptr;
   std::vector<int> DigitExtents;
+  CGlyphCache Glyphs;
   int DigitLeft = 0;
+  int DigitTop = 0;
   int DigitMargin = 0;
   RECT TickerDrawn{0, 0, 0, 0};
   COLORREF TickerColourShown = RGB(0, 0, 0);

@@ -4,11 +4,13 @@
 
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "counter/Counter.h"
 #include "display/CounterWindow.h"
 #include "display/FitSearch.h"
 #include "display/FrameClock.h"
+#include "display/GlyphCache.h"
 #include "display/TextFit.h"
 #include "support/ManualClock.h"
 #include "support/ScratchRegistry.h"
@@ -23,6 +25,30 @@ bool IsGreen(COLORREF c) {
 }
 bool NotBlack(COLORREF c) {
   return !IsBlack(c);
+}
+
+// Every pixel of a bitmap, row by row.
+std::vector<DWORD> Pixels(HBITMAP bitmap) {
+  BITMAP size{};
+  ::GetObjectA(bitmap, sizeof size, &size);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = size.bmWidth;
+  info.bmiHeader.biHeight = -size.bmHeight;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<DWORD> pixels(static_cast<std::size_t>(size.bmWidth) * static_cast<std::size_t>(size.bmHeight));
+  CClientDC screen(nullptr);
+  ::GetDIBits(screen.GetSafeHdc(), bitmap, 0, static_cast<UINT>(size.bmHeight), pixels.data(), &info, DIB_RGB_COLORS);
+  return pixels;
+}
+
+std::size_t Differences(const std::vector<DWORD>& a, const std::vector<DWORD>& b) {
+  if (a.size() != b.size()) return a.size() + b.size();
+  std::size_t different = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) different += (a[i] & 0xFFFFFF) != (b[i] & 0xFFFFFF) ? 1 : 0;
+  return different;
 }
 
 // A counter whose display has a client area of a given size, out of the
@@ -79,6 +105,43 @@ TEST_F(DisplayRendering, DigitsAreCentredInTheStateColour) {
       PixelBounds(Frame(), Client(), [](COLORREF c) { return GetBValue(c) > 160 && GetGValue(c) < 90; });
   EXPECT_GT(blue.right - blue.left, 400);
   EXPECT_EQ(PixelBounds(Frame(), Client(), IsGreen).right, 0);
+}
+
+// Digits copied from the glyph cache are the pixels of digits rasterised
+// where they stand: every character the formats produce, in each of the
+// three colours, opaque and transparent, a whole paint and a counted second.
+TEST_F(DisplayRendering, CachedDigitsAreThePixelsOfRasterisedOnes) {
+  const COLORREF colours[] = {Counter->NormalStyle.Colour, Counter->OrangeStyle.Colour, Counter->RedStyle.Colour};
+  const auto paint = [&](bool cache) {
+    Window().CacheGlyphs = cache;
+    PaintNow(Window());
+    return Pixels(Window().BackBuffer);
+  };
+  for (const bool transparent : {false, true}) {
+    Window().SetTransparent(transparent);
+    for (const COLORREF colour : colours) {
+      Counter->NormalStyle.Colour = Counter->OrangeStyle.Colour = Counter->RedStyle.Colour = colour;
+      Counter->Start(0, DownPastZero, Auto, 0, 0);
+      Counter->Elapsed = CTimeSpan(static_cast<int64_t>(1 * 3600 + 23 * 60 + 45));
+      ASSERT_EQ(Counter->GetDisplayText(), "-01:23:45");
+      const long copied = CGlyphCache::Copied();
+      EXPECT_EQ(Differences(paint(true), paint(false)), 0u) << colour << " " << transparent;
+      EXPECT_EQ(CGlyphCache::Copied(), copied + 9) << "every character from the cache";
+      Counter->TotalTime = CTimeSpan(static_cast<int64_t>(67 * 3600 + 58 * 60 + 9));
+      Counter->Elapsed = CTimeSpan(static_cast<int64_t>(0));
+      ASSERT_EQ(Counter->GetDisplayText(), "67:58:09");
+      EXPECT_EQ(Differences(paint(true), paint(false)), 0u) << colour << " " << transparent;
+      // A counted second: only the last digit, copied over the frame before.
+      Window().CacheGlyphs = true;
+      PaintNow(Window());
+      Clock.Advance(1000);
+      const RECT drawn = Window().ClockStep(Clock.Ticks, Clock.TimeMs(), false);
+      ASSERT_EQ(Counter->GetDisplayText(), "67:58:08");
+      EXPECT_GT(drawn.left, 500);
+      const std::vector<DWORD> counted = Pixels(Window().BackBuffer);
+      EXPECT_EQ(Differences(counted, paint(false)), 0u) << colour << " " << transparent;
+    }
+  }
 }
 
 TEST_F(DisplayRendering, SnapshotHoldsWhatTheScreenShows) {
