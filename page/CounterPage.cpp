@@ -141,26 +141,17 @@ void CCounterPage::OnDestroy() {
   CPropertyPage::OnDestroy();
 }
 
-void CCounterPage::LoadSettings() {
+CCounterPage::StoredTimes CCounterPage::LoadStoredChoices() {
   const CString section = Counter->GetSectionName();
   CProfileStore& profile = Profile();
-  const int32_t total = StoredSeconds(profile.GetProfileInt(section, "TotalTime", DefaultTotalTime), DefaultTotalTime);
-  const int32_t orange =
-      StoredSeconds(profile.GetProfileInt(section, "OrangeTime", DefaultOrangeTime), DefaultOrangeTime);
-  const int32_t red = StoredSeconds(profile.GetProfileInt(section, "RedTime", DefaultRedTime), DefaultRedTime);
+  StoredTimes times{};
+  times.Total = StoredSeconds(profile.GetProfileInt(section, "TotalTime", DefaultTotalTime), DefaultTotalTime);
+  times.Orange = StoredSeconds(profile.GetProfileInt(section, "OrangeTime", DefaultOrangeTime), DefaultOrangeTime);
+  times.Red = StoredSeconds(profile.GetProfileInt(section, "RedTime", DefaultRedTime), DefaultRedTime);
 
   Counter->NormalStyle.Load(section, "NormalStyle");
   Counter->OrangeStyle.Load(section, "OrangeStyle");
   Counter->RedStyle.Load(section, "RedStyle");
-
-  SetDlgItemInt(IDC_TOTAL_MINUTES, static_cast<UINT>(total / 60), FALSE);
-  SetDlgItemInt(IDC_TOTAL_SECONDS, static_cast<UINT>(total % 60), FALSE);
-  SetDlgItemInt(IDC_ORANGE_MINUTES, static_cast<UINT>(orange / 60), FALSE);
-  SetDlgItemInt(IDC_ORANGE_SECONDS, static_cast<UINT>(orange % 60), FALSE);
-  SetDlgItemInt(IDC_RED_MINUTES, static_cast<UINT>(red / 60), FALSE);
-  SetDlgItemInt(IDC_RED_SECONDS, static_cast<UINT>(red % 60), FALSE);
-
-  SetDlgItemText(IDC_TICKER_TEXT, profile.GetProfileString(section, "Ticker", ""));
 
   Type = StoredChoice(profile.GetProfileInt(section, "Type", 0), TypeCount);
   Format = StoredChoice(profile.GetProfileInt(section, "Format", 0), FormatCount);
@@ -171,6 +162,22 @@ void CCounterPage::LoadSettings() {
   DisplayDuringPause = profile.GetProfileInt(section, "DisplayDuringPause", 0) != 0;
   HideOthers = profile.GetProfileInt(section, "HideOthers", 1) != 0;
   DriveHardware = profile.GetProfileInt(section, "DriveHardware", 0) != 0;
+  return times;
+}
+
+void CCounterPage::LoadSettings() {
+  const CString section = Counter->GetSectionName();
+  CProfileStore& profile = Profile();
+  const StoredTimes times = LoadStoredChoices();
+
+  SetDlgItemInt(IDC_TOTAL_MINUTES, static_cast<UINT>(times.Total / 60), FALSE);
+  SetDlgItemInt(IDC_TOTAL_SECONDS, static_cast<UINT>(times.Total % 60), FALSE);
+  SetDlgItemInt(IDC_ORANGE_MINUTES, static_cast<UINT>(times.Orange / 60), FALSE);
+  SetDlgItemInt(IDC_ORANGE_SECONDS, static_cast<UINT>(times.Orange % 60), FALSE);
+  SetDlgItemInt(IDC_RED_MINUTES, static_cast<UINT>(times.Red / 60), FALSE);
+  SetDlgItemInt(IDC_RED_SECONDS, static_cast<UINT>(times.Red % 60), FALSE);
+
+  SetDlgItemText(IDC_TICKER_TEXT, profile.GetProfileString(section, "Ticker", ""));
 
   UpdateData(FALSE);
 
@@ -456,25 +463,10 @@ void CCounterPage::RemoteStart() {
   // A page never shown has no boxes: Start takes what they would show.
   const CString section = Counter->GetSectionName();
   CProfileStore& profile = Profile();
-  const int32_t total = StoredSeconds(profile.GetProfileInt(section, "TotalTime", DefaultTotalTime), DefaultTotalTime);
-  const int32_t orange =
-      StoredSeconds(profile.GetProfileInt(section, "OrangeTime", DefaultOrangeTime), DefaultOrangeTime);
-  const int32_t red = StoredSeconds(profile.GetProfileInt(section, "RedTime", DefaultRedTime), DefaultRedTime);
-  Type = StoredChoice(profile.GetProfileInt(section, "Type", 0), TypeCount);
-  Format = StoredChoice(profile.GetProfileInt(section, "Format", 0), FormatCount);
-  TickerSize = StoredChoice(profile.GetProfileInt(section, "TickerSize", 0), TickerSizeCount);
-  AutoTickerColour = profile.GetProfileInt(section, "AutoTickerColour", 1) != 0;
-  TickerColour = profile.GetProfileInt(section, "TickerColour", static_cast<int>(RGB(255, 255, 255)));
-  Continuous = profile.GetProfileInt(section, "Continuous", 0) != 0;
-  DisplayDuringPause = profile.GetProfileInt(section, "DisplayDuringPause", 0) != 0;
-  HideOthers = profile.GetProfileInt(section, "HideOthers", 1) != 0;
-  DriveHardware = profile.GetProfileInt(section, "DriveHardware", 0) != 0;
-  Counter->NormalStyle.Load(section, "NormalStyle");
-  Counter->OrangeStyle.Load(section, "OrangeStyle");
-  Counter->RedStyle.Load(section, "RedStyle");
+  const StoredTimes times = LoadStoredChoices();
 
   Counter->CatchUp();
-  Counter->Start(total, Type, Format, orange, red);
+  Counter->Start(times.Total, Type, Format, times.Orange, times.Red);
   Counter->DisplayDuringPause = DisplayDuringPause;
   RepaintDisplay();
   Counter->Continuous = Continuous;

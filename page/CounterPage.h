@@ -20,6 +20,14 @@ public:
   // Registry to controls, page members and the counter's styles; once, when
   // the page window is created.
   void LoadSettings();
+  // The registry's times, choices and styles into the page members and the
+  // counter; what both the boxes and a Start without them are made from.
+  struct StoredTimes {
+    int32_t Total;
+    int32_t Orange;
+    int32_t Red;
+  };
+  StoredTimes LoadStoredChoices();
   // Controls, page members and styles to the registry.
   void SaveSettings();
   // Lets the operator change one of the counter's styles; on OK the style is
