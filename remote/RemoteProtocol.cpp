@@ -275,12 +275,16 @@ std::string CookieKey(const std::string& cookies) {
 
 namespace {
 
+// A HEAD asks what a GET would answer, without the body (monitoring tools,
+// curl -I); the server leaves the body out.
+bool Reads(const std::string& method) { return method == "GET" || method == "HEAD"; }
+
 // GET / and GET /view/{id}: the pages a browser opens.
 Route PageRoute(const std::string& method, const std::string& path) {
   static const std::string ViewPrefix = "/view/";
   Route route;
   route.Page = true;
-  if (method != "GET" && method != "HEAD") {
+  if (!Reads(method)) {
     route = Error(405, "use GET", "GET");
     route.Page = true;
     return route;
@@ -310,7 +314,8 @@ Route RouteRequest(const std::string& method, const std::string& target, const s
   const std::vector<std::string> segments = Split(path.substr(Prefix.size()), '/');
 
   if (segments.size() == 1 && (segments[0] == "version" || segments[0] == "events" || segments[0] == "counters")) {
-    if (method != "GET") return Error(405, "use GET", "GET");
+    // An event stream never ends, so it has no headers-only answer.
+    if (segments[0] == "events" ? method != "GET" : !Reads(method)) return Error(405, "use GET", "GET");
     Route route;
     route.Kind = segments[0] == "version"  ? RouteKind::Version
                  : segments[0] == "events" ? RouteKind::Events
@@ -324,7 +329,7 @@ Route RouteRequest(const std::string& method, const std::string& target, const s
   if (!DecodePercent(segments[1], reference) || !ParseCounterRef(reference, route.What))
     return Error(404, "no such counter");
   if (segments.size() == 2) {
-    if (method != "GET") return Error(405, "use GET", "GET");
+    if (!Reads(method)) return Error(405, "use GET", "GET");
     route.Kind = RouteKind::One;
     return route;
   }

@@ -202,6 +202,14 @@ try:
     check(after.get("ticker") == before.get("ticker") and after.get("total") == before.get("total"),
           "errors change nothing")
 
+    # HEAD answers as GET does, without the body.
+    head = http.client.HTTPConnection("127.0.0.1", HTTP_PORT, timeout=5)
+    head.request("HEAD", "/api/v1/counters/2")
+    answer = head.getresponse()
+    check(answer.status == 200 and answer.read() == b"" and answer.getheader("Content-Type", "").startswith(
+        "application/json"), f"HEAD: {answer.status} {answer.getheaders()}")
+    head.close()
+
     # A POST without any body or length is an empty body, answered at once.
     with socket.create_connection(("127.0.0.1", HTTP_PORT), timeout=5) as raw:
         began = time.monotonic()
