@@ -37,6 +37,35 @@ COLORREF StateColour(const CCounter& counter, DisplayColour state) {
   }
 }
 
+// Whether the desktop is composed, as it always is from Windows 8 on: every
+// window then keeps all of its pixels, also where it is covered, off the
+// screen or waiting for a paint. Looked up at run time; a system that cannot
+// answer counts as not composed.
+bool DesktopComposed() {
+  using IsComposed = HRESULT(WINAPI*)(BOOL*);
+  static const auto query = [] {
+    HMODULE dwm = ::LoadLibraryExA("dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return dwm ? reinterpret_cast<IsComposed>(reinterpret_cast<void*>(::GetProcAddress(dwm, "DwmIsCompositionEnabled")))
+               : nullptr;
+  }();
+  BOOL composed = FALSE;
+  return query && SUCCEEDED(query(&composed)) && composed;
+}
+
+// Whether the window keeps what is drawn on line, so that a copy can read it
+// back: always on a composed desktop; without composition the screen holds
+// the only copy, and none of the line may lie under another window or off
+// the screen. (A window that came and went between two frames leaves an
+// exposure that its paint mends; after any paint the next frame draws the
+// line whole.)
+bool LineKept(HDC window, const RECT& line) {
+  if (DesktopComposed()) return true;
+  RECT visible{0, 0, 0, 0};
+  if (::GetClipBox(window, &visible) != SIMPLEREGION) return false;
+  RECT inside{0, 0, 0, 0};
+  return ::IntersectRect(&inside, &visible, &line) && ::EqualRect(&inside, &line);
+}
+
 void Unite(RECT& area, const RECT& more) {
   if (::IsRectEmpty(&more)) return;
   if (::IsRectEmpty(&area))
@@ -591,7 +620,8 @@ void CCounterWindow::DrawTickerLine(const RECT& client, const RECT& line) {
   window.SetTextColor(colour);
   const int x = client.right - static_cast<int>(std::lround(TickerOffset));
   RECT draw = line;
-  if (CanScrollLine(window, line, x - LineX, colour)) {
+  const bool kept = LineKept(window.GetSafeHdc(), line);
+  if (kept && CanScrollLine(line, x - LineX, colour)) {
     // The text moved left by whole pixels: one copy moves what the window
     // shows, and only the strip that the move uncovers is drawn.
     RECT uncovered{0, 0, 0, 0};
@@ -606,24 +636,16 @@ void CCounterWindow::DrawTickerLine(const RECT& client, const RECT& line) {
   if (!::IsRectEmpty(&draw))
     ::ExtTextOutA(window.GetSafeHdc(), run.X, run.Y, ETO_OPAQUE | ETO_CLIPPED, &draw,
                   static_cast<LPCSTR>(Counter->Ticker) + run.First, static_cast<UINT>(run.Count), nullptr);
-  LineOnWindow = !Counter->Ticker.IsEmpty() && !TickerExtents.empty();
+  // A line drawn partly under another window is not all on the window: the
+  // next frame draws it whole again.
+  LineOnWindow = kept && !Counter->Ticker.IsEmpty() && !TickerExtents.empty();
   LineX = x;
   LineColour = colour;
 }
 
-bool CCounterWindow::CanScrollLine(CDC& window, const RECT& line, int step, COLORREF colour) const {
-  if (!ScrollTicker || !LineOnWindow || colour != LineColour || step > 0 || -step >= line.right - line.left)
-    return false;
-  if (Counter->Ticker.IsEmpty() || TickerExtents.empty()) return false;
-  // The copy reads the window's own pixels: none of the line may lie under
-  // another window or off the screen (where a system without composition
-  // keeps no pixels), nor wait for a paint (an exposure not yet repainted).
-  RECT visible{0, 0, 0, 0};
-  if (::GetClipBox(window.GetSafeHdc(), &visible) != SIMPLEREGION) return false;
-  RECT inside{0, 0, 0, 0};
-  if (!::IntersectRect(&inside, &visible, &line) || !::EqualRect(&inside, &line)) return false;
-  RECT pending{0, 0, 0, 0};
-  return !(::GetUpdateRect(m_hWnd, &pending, FALSE) && ::IntersectRect(&inside, &pending, &line));
+bool CCounterWindow::CanScrollLine(const RECT& line, int step, COLORREF colour) const {
+  return ScrollTicker && LineOnWindow && colour == LineColour && step <= 0 && -step < line.right - line.left &&
+         !Counter->Ticker.IsEmpty() && !TickerExtents.empty();
 }
 
 void CCounterWindow::MeasureTicker(CDC& dc) {

@@ -154,7 +154,7 @@ private:
   void DrawTickerLine(const RECT& client, const RECT& line);
   // Whether the line on the window can be moved by step pixels with one copy
   // and still show what a whole paint would.
-  bool CanScrollLine(CDC& window, const RECT& line, int step, COLORREF colour) const;
+  bool CanScrollLine(const RECT& line, int step, COLORREF colour) const;
   // Where the ticker text stands now, with room for glyphs that overhang.
   RECT TickerTextBox(const RECT& client) const;
 
