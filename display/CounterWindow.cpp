@@ -17,6 +17,7 @@
 namespace {
 
 long timerResolutionHolders = 0;
+long scrolledTickerFrames = 0;
 
 BOOL CALLBACK CollectMonitor(HMONITOR, HDC, LPRECT monitor, LPARAM data) {
   reinterpret_cast<std::vector<RECT>*>(data)->push_back(*monitor);
@@ -34,6 +35,35 @@ COLORREF StateColour(const CCounter& counter, DisplayColour state) {
     default:
       return RGB(0, 0, 0);
   }
+}
+
+// Whether the desktop is composed, as it always is from Windows 8 on: every
+// window then keeps all of its pixels, also where it is covered, off the
+// screen or waiting for a paint. Looked up at run time; a system that cannot
+// answer counts as not composed.
+bool DesktopComposed() {
+  using IsComposed = HRESULT(WINAPI*)(BOOL*);
+  static const auto query = [] {
+    HMODULE dwm = ::LoadLibraryExA("dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return dwm ? reinterpret_cast<IsComposed>(reinterpret_cast<void*>(::GetProcAddress(dwm, "DwmIsCompositionEnabled")))
+               : nullptr;
+  }();
+  BOOL composed = FALSE;
+  return query && SUCCEEDED(query(&composed)) && composed;
+}
+
+// Whether the window keeps what is drawn on line, so that a copy can read it
+// back: always on a composed desktop; without composition the screen holds
+// the only copy, and none of the line may lie under another window or off
+// the screen. (A window that came and went between two frames leaves an
+// exposure that its paint mends; after any paint the next frame draws the
+// line whole.)
+bool LineKept(HDC window, const RECT& line) {
+  if (DesktopComposed()) return true;
+  RECT visible{0, 0, 0, 0};
+  if (::GetClipBox(window, &visible) != SIMPLEREGION) return false;
+  RECT inside{0, 0, 0, 0};
+  return ::IntersectRect(&inside, &visible, &line) && ::EqualRect(&inside, &line);
 }
 
 void Unite(RECT& area, const RECT& more) {
@@ -86,6 +116,8 @@ CDisplayObserver* CCounterWindow::Observer = nullptr;
 long CCounterWindow::TimerResolutionHolders() {
   return timerResolutionHolders;
 }
+
+long CCounterWindow::ScrolledTickerFrames() { return scrolledTickerFrames; }
 
 void CCounterWindow::ReleaseBackBuffer() {
   // The context goes first, so that the bitmap is no longer selected anywhere
@@ -306,6 +338,7 @@ void CCounterWindow::CreateTickerFont(int nClientHeight) {
   const int size = Counter ? Counter->TickerSize : 0;
   const int divisor = size == 1 ? 12 : size == 2 ? 6 : 16;
   WindowTickerFont.reset();
+  LineOnWindow = false;
   TickerFont.DeleteObject();
   TickerHeight = nClientHeight / divisor;
   TickerFont.CreateFont(TickerHeight, 0, 0, 0, 0, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
@@ -466,6 +499,7 @@ void CCounterWindow::OnPaint() {
   // The ticker may have moved outside the area painted: the next frame
   // redraws its whole line.
   TickerDrawn = RECT{0, 0, 0, 0};
+  LineOnWindow = false;
   if (!Counter->Ticker.IsEmpty()) {
     TickerDrawn = TickerStrip();
     ::IntersectRect(&TickerDrawn, &TickerDrawn, &client);
@@ -515,6 +549,7 @@ RECT CCounterWindow::DrawFrame(bool tickerFrame) {
   if (!Counter || !HasWindow() || !BackBufferDC.GetSafeHdc() || !IsWindowVisible()) {
     // Hidden: showing it again repaints it whole.
     DigitsChanged = false;
+    LineOnWindow = false;
     return area;
   }
   RECT client{};
@@ -551,6 +586,11 @@ RECT CCounterWindow::DrawFrame(bool tickerFrame) {
                            !(DigitsShown && ::IntersectRect(&overlap, &tickerArea, &DigitBox)) &&
                            !::IntersectRect(&overlap, &tickerArea, &area);
   if (!tickerApart) Unite(area, tickerArea);
+  // What the back buffer's copy puts on the ticker's line is not the line of
+  // the last frame any more.
+  RECT lineBox = TickerDrawn;
+  Unite(lineBox, tickerArea);
+  if (!tickerApart && ::IntersectRect(&overlap, &area, &lineBox)) LineOnWindow = false;
   if (!::IsRectEmpty(&area)) {
     if (Observer) Observer->PaintBegin(*this);
     RenderArea(client, area);
@@ -576,12 +616,36 @@ void CCounterWindow::DrawTickerLine(const RECT& client, const RECT& line) {
   if (!WindowTickerFont) WindowTickerFont.emplace(window, TickerFont.GetSafeHandle());
   window.SetBkMode(TRANSPARENT);
   ::SetBkColor(window.GetSafeHdc(), RGB(0, 0, 0));
-  window.SetTextColor(Counter->AutoTickerColour ? DigitColour : Counter->TickerColour);
-  // One call clears the line and draws the text over it, so the line is
+  const COLORREF colour = Counter->AutoTickerColour ? DigitColour : Counter->TickerColour;
+  window.SetTextColor(colour);
+  const int x = client.right - static_cast<int>(std::lround(TickerOffset));
+  RECT draw = line;
+  const bool kept = LineKept(window.GetSafeHdc(), line);
+  if (kept && CanScrollLine(line, x - LineX, colour)) {
+    // The text moved left by whole pixels: one copy moves what the window
+    // shows, and only the strip that the move uncovers is drawn.
+    RECT uncovered{0, 0, 0, 0};
+    if (x == LineX || ::ScrollDC(window.GetSafeHdc(), x - LineX, 0, &line, &line, nullptr, &uncovered)) {
+      draw = uncovered;
+      ++scrolledTickerFrames;
+    }
+  }
+  // One call clears the area and draws the text over it, so the line is
   // never seen empty.
-  const TickerRun run = VisibleTicker(client, line);
-  ::ExtTextOutA(window.GetSafeHdc(), run.X, run.Y, ETO_OPAQUE | ETO_CLIPPED, &line,
-                static_cast<LPCSTR>(Counter->Ticker) + run.First, static_cast<UINT>(run.Count), nullptr);
+  const TickerRun run = VisibleTicker(client, draw);
+  if (!::IsRectEmpty(&draw))
+    ::ExtTextOutA(window.GetSafeHdc(), run.X, run.Y, ETO_OPAQUE | ETO_CLIPPED, &draw,
+                  static_cast<LPCSTR>(Counter->Ticker) + run.First, static_cast<UINT>(run.Count), nullptr);
+  // A line drawn partly under another window is not all on the window: the
+  // next frame draws it whole again.
+  LineOnWindow = kept && !Counter->Ticker.IsEmpty() && !TickerExtents.empty();
+  LineX = x;
+  LineColour = colour;
+}
+
+bool CCounterWindow::CanScrollLine(const RECT& line, int step, COLORREF colour) const {
+  return ScrollTicker && LineOnWindow && colour == LineColour && step <= 0 && -step < line.right - line.left &&
+         !Counter->Ticker.IsEmpty() && !TickerExtents.empty();
 }
 
 void CCounterWindow::MeasureTicker(CDC& dc) {
@@ -590,6 +654,7 @@ void CCounterWindow::MeasureTicker(CDC& dc) {
   if (font == MeasuredFont && text == MeasuredTicker) return;
   MeasuredTicker = text;
   MeasuredFont = font;
+  LineOnWindow = false;
   TickerExtents.assign(static_cast<std::size_t>(text.GetLength()), 0);
   TickerCellHeight = 0;
   if (text.IsEmpty()) return;

@@ -34,7 +34,9 @@ public:
 // frames. Everything is drawn into a client-sized back buffer; a frame copies
 // only what changed (the digits' boxes) straight to the window, and a paint
 // copies the area the system asks for. A ticker frame clear of the digits
-// draws the ticker text's old and new places onto the window in one call.
+// draws the ticker text's old and new places onto the window in one call, or,
+// when the window already shows the line of the frame before, moves it there
+// with one copy and draws only the strip the move uncovers.
 class CCounterWindow : public CWnd {
   DECLARE_DYNAMIC(CCounterWindow)
 
@@ -94,9 +96,14 @@ public:
   // Digits are copied from glyphs rasterised once; off, every frame
   // rasterises them (the way to compare the two).
   bool CacheGlyphs = true;
+  // A ticker frame moves the line with one copy where that shows the same;
+  // off, every frame draws the whole line (the way to compare the two).
+  bool ScrollTicker = true;
 
   // Requests of 1 ms timer resolution held by display windows right now.
   static long TimerResolutionHolders();
+  // Ticker frames that moved the line on the window with one copy, so far.
+  static long ScrolledTickerFrames();
   // Null except in measuring tools.
   static CDisplayObserver* Observer;
 
@@ -145,6 +152,9 @@ private:
   TickerRun VisibleTicker(const RECT& client, const RECT& bounds);
   // One ticker frame of the line area straight onto the window.
   void DrawTickerLine(const RECT& client, const RECT& line);
+  // Whether the line on the window can be moved by step pixels with one copy
+  // and still show what a whole paint would.
+  bool CanScrollLine(const RECT& line, int step, COLORREF colour) const;
   // Where the ticker text stands now, with room for glyphs that overhang.
   RECT TickerTextBox(const RECT& client) const;
 
@@ -171,4 +181,11 @@ private:
   // The ticker font as selected in the window's own context (the class has
   // CS_OWNDC) from the first ticker frame until the font or the window goes.
   std::optional<CSelectGuard> WindowTickerFont;
+  // The ticker line as the last frame drew it onto the window: its text at
+  // LineX in LineColour, nothing else on it. Anything else that draws there
+  // (a paint, the back buffer's path) or changes the text, its font or
+  // colour clears it.
+  bool LineOnWindow = false;
+  int LineX = 0;
+  COLORREF LineColour = RGB(0, 0, 0);
 };

@@ -4,17 +4,21 @@
 scrolling ticker, beside a minimal Win32 program that does the same visible
 work the simple way (velto_polling_reference: one 30 ms timer per window, the
 ticker strip invalidated and repainted through WM_PAINT), and the delay from
-a second's deadline to the moment its frame is on the screen. The same
+a second's deadline to the moment its frame is on the screen (also while
+keys arrive in the ticker box at about 100 a second). The same
 program with its windows up and idle gives the floor that Wine and the X
 server charge any program; the net ratio compares what each costs above it.
 
 Runs the program through velto_soak.exe's bench mode (the real program in
 one process, counters started through their pages) on an Xvfb display and a
 wineserver of its own, samples /proc/<pid>/stat of the program, of the
-wineserver and of the X server, and prints tables.
+wineserver and of the X server, and prints tables. Then, on a display of
+3900 x 2250, velto_display_bench.exe: the ticker frame and the CPU time of a
+counted second at 1920 x 1080 and 3840 x 2160.
 
   tools/bench.py [--build DIR] [--prefix DIR] [--seconds 60] [--latency-seconds 300]
                  [--counters 1,4,16] [--latency-counters 1,16] [--skip-cpu] [--skip-latency]
+                 [--skip-display-bench]
 """
 
 import argparse
@@ -151,6 +155,8 @@ def run_program(env, exe, args, seconds, sample_seconds=None, warm=3.0):
             result["peak_private"] = int(words[6])
         if line.startswith("latency:"):
             result["latency"] = line.split(":", 1)[1].strip()
+        if line.startswith("typing:"):
+            result["typing"] = line.split(":", 1)[1].strip()
     result["ok"] = ready and program.returncode == 0
     return result
 
@@ -166,6 +172,7 @@ def main():
     parser.add_argument("--latency-counters", default="1,16")
     parser.add_argument("--skip-cpu", action="store_true")
     parser.add_argument("--skip-latency", action="store_true")
+    parser.add_argument("--skip-display-bench", action="store_true")
     args = parser.parse_args()
 
     exe = os.path.join(args.build, "win", "velto_soak.exe")
@@ -183,7 +190,7 @@ def main():
             print("idle = the reference with its windows up and nothing moving: what Wine and the X server cost "
                   "any program; net = the ratio of what each costs above that floor")
             print(f"{'counters':>8} {'ticker':>7} {'velto %':>8} {'wineserver %':>13} {'Xvfb %':>7} {'total %':>8} "
-                  f"{'reference %':>12} {'ratio':>6} {'idle %':>7} {'net':>6} {'peak private MiB':>17}")
+                  f"{'reference %':>12} {'ratio':>6} {'idle %':>7} {'net':>6} {'peak private MiB':>17} {'load':>5}")
             private = {}
             for count in [int(c) for c in args.counters.split(",")]:
                 floor = run_program(env, reference, ["--windows", str(count), "--idle"], 0,
@@ -206,7 +213,7 @@ def main():
                         private[count] = r.get("peak_private", 0)
                     print(f"{count:>8} {'yes' if ticker else 'no':>7} {r['velto']:>8.1f} {r['wineserver']:>13.1f} "
                           f"{r['xvfb']:>7.1f} {total:>8.1f} {ref_total:>12.1f} {ratio:>5.2f}x {idle_total:>7.2f} "
-                          f"{net:>5.2f}x {r.get('peak_private', 0) / 1024:>17.1f}", flush=True)
+                          f"{net:>5.2f}x {r.get('peak_private', 0) / 1024:>17.1f} {os.getloadavg()[0]:>5.2f}", flush=True)
             counts = sorted(private)
             if len(counts) >= 2 and counts[-1] > counts[0]:
                 per_display = (private[counts[-1]] - private[counts[0]]) / (counts[-1] - counts[0])
@@ -220,10 +227,24 @@ def main():
                   f"over {args.latency_seconds:.0f} s (with ticker)")
             for count in [int(c) for c in args.latency_counters.split(",")]:
                 r = run_program(env, exe, ["--bench", str(count), "--latency"], args.latency_seconds)
-                print(f"  {r.get('latency', f'{count} counters: (run failed)')}", flush=True)
-        print(f"\nLoad average {os.getloadavg()[0]:.2f} at the end")
+                print(f"  {r.get('latency', f'{count} counters: (run failed)')} (load {os.getloadavg()[0]:.2f})",
+                      flush=True)
+            r = run_program(env, exe, ["--bench", "1", "--latency", "--typing"], args.latency_seconds)
+            print(f"  with keys typed into the ticker box ({r.get('typing', '?')}): "
+                  f"{r.get('latency', '(run failed)')} (load {os.getloadavg()[0]:.2f})", flush=True)
     finally:
         env.close()
+    if not args.skip_display_bench:
+        display_bench = os.path.join(args.build, "win", "velto_display_bench.exe")
+        if not os.path.exists(display_bench):
+            sys.exit(f"{display_bench} is missing: build first")
+        print(f"\nvelto_display_bench on a 3900 x 2250 display (load average {os.getloadavg()[0]:.2f})", flush=True)
+        big = Environment(args.prefix, "3900x2250x24")
+        try:
+            subprocess.call(["wine", display_bench], env=big.env, stdin=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        finally:
+            big.close()
+    print(f"\nLoad average {os.getloadavg()[0]:.2f} at the end")
 
 
 if __name__ == "__main__":

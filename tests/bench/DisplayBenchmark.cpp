@@ -2,7 +2,8 @@
 //   1. refitting the digits' font: the linear search against the fast one,
 //      for client heights 200, 1080 and 2160 (16:9), "Arial", 5 and 8 characters;
 //   2. one ticker frame at 1920 x 1080 and 3840 x 2160, as the frame clock
-//      draws it and as a strip repaint through WM_PAINT;
+//      draws it (the whole line, and the line moved with one copy) and as a
+//      strip repaint through WM_PAINT;
 //   3. the program's CPU time per counted second on one still display at
 //      1920 x 1080 and 3840 x 2160, digits copied from the glyph cache and
 //      rasterised every second.
@@ -107,16 +108,23 @@ void BenchmarkTickerFrame() {
     counter.Window.GetClientRect(&client);
     ::RedrawWindow(counter.Window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     const int frames = 200;
-    counter.Window.TickerOffset = size.cx / 2.0;
-    double start = Seconds();
-    for (int i = 0; i < frames; ++i) {
-      counter.Window.TickerOffset += 6.0;
-      counter.Window.DrawFrame(true);
+    double perFrame[2] = {0, 0};
+    long scrolled = 0;
+    for (const bool scroll : {false, true}) {
+      counter.Window.ScrollTicker = scroll;
+      counter.Window.TickerOffset = size.cx / 2.0;
+      const long scrolledBefore = CCounterWindow::ScrolledTickerFrames();
+      const double start = Seconds();
+      for (int i = 0; i < frames; ++i) {
+        counter.Window.TickerOffset += 6.0;
+        counter.Window.DrawFrame(true);
+      }
+      ::GdiFlush();
+      perFrame[scroll ? 1 : 0] = (Seconds() - start) * 1000.0 / frames;
+      scrolled = CCounterWindow::ScrolledTickerFrames() - scrolledBefore;
     }
-    ::GdiFlush();
-    const double perFrame = (Seconds() - start) * 1000.0 / frames;
     const RECT strip = counter.Window.TickerStrip();
-    start = Seconds();
+    double start = Seconds();
     for (int i = 0; i < frames; ++i) {
       counter.Window.TickerOffset += 6.0;
       ::RedrawWindow(counter.Window, &strip, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
@@ -128,8 +136,11 @@ void BenchmarkTickerFrame() {
     for (int i = 0; i < 20; ++i) ::RedrawWindow(counter.Window, &full, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     ::GdiFlush();
     const double perFull = (Seconds() - start) * 1000.0 / 20;
-    std::printf("client %ldx%ld: frame %.3f ms; strip of %ld px through WM_PAINT %.3f ms; whole window %.3f ms\n",
-                client.right, client.bottom, perFrame, strip.bottom - strip.top, perStrip, perFull);
+    std::printf(
+        "client %ldx%ld: frame drawing the whole line %.3f ms, moving it with one copy %.3f ms (%ld of %d "
+        "frames); strip of %ld px through WM_PAINT %.3f ms; whole window %.3f ms\n",
+        client.right, client.bottom, perFrame[0], perFrame[1], scrolled, frames, strip.bottom - strip.top, perStrip,
+        perFull);
   }
 }
 

@@ -32,6 +32,20 @@ public:
   CWnd Window;
 };
 
+// The pixels of dc inside area, row by row.
+std::vector<COLORREF> Pixels(HDC dc, const RECT& area) {
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  CImage image;
+  image.CreateEx(width, height, 24, BI_RGB);
+  ::BitBlt(image.GetDC(), 0, 0, width, height, dc, area.left, area.top, SRCCOPY);
+  image.ReleaseDC();
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) pixels.push_back(image.GetPixel(x, y));
+  return pixels;
+}
+
 RECT WindowRect(const CWnd& wnd) {
   RECT r{};
   wnd.GetWindowRect(&r);
@@ -291,6 +305,51 @@ TEST_F(DisplayWindow, TickerFrameDrawsOnlyTheTickerLineAndWhatAFullPaintWould) {
     }
   EXPECT_GT(lit, 50u) << "the text is in the area compared";
   EXPECT_EQ(different, 0u);
+
+  // Frame after frame the line is moved on the window with one copy and only
+  // the strip it uncovers is drawn: every frame shows what a whole paint
+  // shows, also while another window covers part of the line and after it
+  // has gone.
+  counter->Ticker = "Doors open at eight - the keynote follows in hall B - please take your seats";
+  window.TickerOffset = 100;
+  PaintNow(window);
+  const RECT strip = window.TickerStrip();
+  const long scrolledBefore = CCounterWindow::ScrolledTickerFrames();
+  std::vector<double> offsets;
+  std::vector<std::vector<COLORREF>> frames;
+  CWnd cover;
+  for (int n = 0; n < 60; ++n) {
+    if (n == 20) {
+      POINT corner{100, strip.top - 20};
+      window.ClientToScreen(&corner);
+      LPCTSTR cls = AfxRegisterWndClass(0, nullptr, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)), nullptr);
+      ASSERT_TRUE(cover.CreateEx(WS_EX_TOPMOST, cls, "cover", WS_POPUP | WS_VISIBLE,
+                                 RECT{corner.x, corner.y, corner.x + 200, corner.y + 40}, nullptr, 0));
+    }
+    if (n == 30) {
+      cover.DestroyWindow();
+      Pump();  // the exposure's paint
+    }
+    window.TickerOffset += (n * 7) % 9;  // 0 to 8 pixels
+    window.DrawFrame(true);
+    offsets.push_back(window.TickerOffset);
+    screen = ::GetDC(window.GetSafeHwnd());
+    frames.push_back(Pixels(screen, strip));
+    ::ReleaseDC(window.GetSafeHwnd(), screen);
+  }
+  EXPECT_GE(CCounterWindow::ScrolledTickerFrames() - scrolledBefore, 40);
+  for (std::size_t k = 0; k < frames.size(); ++k) {
+    window.TickerOffset = offsets[k];
+    PaintNow(window);
+    const std::vector<COLORREF> painted = Pixels(window.BackBufferDC.GetSafeHdc(), strip);
+    std::size_t wrong = 0, yellow = 0;
+    for (std::size_t p = 0; p < painted.size(); ++p) {
+      wrong += painted[p] != frames[k][p] ? 1 : 0;
+      yellow += painted[p] == RGB(255, 255, 0) ? 1 : 0;
+    }
+    EXPECT_EQ(wrong, 0u) << "frame " << k;
+    EXPECT_GT(yellow, 100u) << "frame " << k;
+  }
   drawn = window.DrawFrame(false);
   EXPECT_TRUE(::IsRectEmpty(&drawn)) << "no ticker frame, nothing changed";
   // Emptied: the next frame clears where the text stood and draws nothing.
