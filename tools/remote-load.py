@@ -28,7 +28,6 @@ second of counter 1 from its frame on the display to its event arriving.
 
 import argparse
 import http.client
-import importlib.util
 import json
 import multiprocessing
 import os
@@ -44,9 +43,8 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 KEY = "0123456789abcdef0123456789abcdef"
-_spec = importlib.util.spec_from_file_location("bench", os.path.join(ROOT, "tools", "bench.py"))
-bench = importlib.util.module_from_spec(_spec)
-_spec.loader.exec_module(bench)
+sys.path.insert(0, os.path.join(ROOT, "tools"))
+import bench  # noqa: E402  (its X display and wineserver of one run)
 
 
 def free_port():
