@@ -3,6 +3,7 @@
 // is accepted at once and counted, not left waiting in the system.
 #define CPPHTTPLIB_LISTEN_BACKLOG 64
 #include <httplib/httplib.h>
+#include <mstcpip.h>
 
 // Kept apart: with httplib and the JSON library this file is slow to compile.
 #include "remote/HttpServer.h"
@@ -23,6 +24,18 @@ constexpr size_t Workers = MaxConnections + 8;
 constexpr size_t MaxBody = size_t{16} * 1024;
 constexpr size_t MaxHead = size_t{8} * 1024;
 constexpr int PingMs = 2000;
+// From a request's first byte to the end of its body, however slowly the
+// bytes come (a client trickling one byte at a time would hold a worker).
+constexpr time_t RequestSeconds = 10;
+// A client gone without closing (cable pulled, phone asleep) is dropped
+// within 30 s. A stream always has data on its way (a ping every 2 s), so
+// the retransmission bound decides; an idle connection is probed after 10 s,
+// then every second, ten probes.
+constexpr DWORD RetransmitSeconds = 20;
+constexpr ULONG KeepAliveIdleMs = 10000;
+constexpr ULONG KeepAliveIntervalMs = 1000;
+// IPPROTO_TCP option (Windows Vista and later), not in every SDK's headers.
+constexpr int TcpMaxRetransmitTime = 5;
 constexpr const char* JsonType = "application/json; charset=utf-8";
 constexpr const char* HtmlType = "text/html; charset=utf-8";
 // A view link opened once keeps working on a reload: its key lives on in a
@@ -65,6 +78,20 @@ bool SameName(const std::string& a, const std::string& b) {
   if (!left.empty()) ::CharLowerBuffW(&left[0], static_cast<DWORD>(left.size()));
   if (!right.empty()) ::CharLowerBuffW(&right[0], static_cast<DWORD>(right.size()));
   return left == right;
+}
+
+// Best effort: a system that lacks an option still serves the client.
+void TuneAccepted(SOCKET socket) {
+  // An answer's head and body go out in separate sends: without this the
+  // body waits for the client's delayed acknowledgement (about 40 ms).
+  const BOOL noDelay = TRUE;
+  ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
+  tcp_keepalive keepAlive{1, KeepAliveIdleMs, KeepAliveIntervalMs};
+  DWORD returned = 0;
+  ::WSAIoctl(socket, SIO_KEEPALIVE_VALS, &keepAlive, sizeof keepAlive, nullptr, 0, &returned, nullptr, nullptr);
+  const DWORD retransmit = RetransmitSeconds;
+  ::setsockopt(socket, IPPROTO_TCP, TcpMaxRetransmitTime, reinterpret_cast<const char*>(&retransmit),
+               sizeof retransmit);
 }
 
 bool FromLoopback(const httplib::Request& request) {
@@ -339,6 +366,8 @@ bool CHttpServer::Start(const HttpOptions& options, std::string& reason) {
   server.set_read_timeout(2, 0);
   server.set_write_timeout(5, 0);
   server.set_keep_alive_timeout(5);
+  server.set_request_timeout(RequestSeconds);
+  server.set_accepted_socket_options(TuneAccepted);
   server.set_idle_interval(0, 100000);
   const auto dispatch = [&self](const httplib::Request& request, httplib::Response& response) {
     self.Dispatch(request, response);

@@ -16,6 +16,7 @@
 #include "app/InstanceMark.h"
 #include "app/VeltoApp.h"
 #include "app/VeltoSheet.h"
+#include "display/FrameClock.h"
 #include "framework/Profile.h"
 #include "remote/OscServer.h"
 #include "remote/WebPages.h"
@@ -490,6 +491,9 @@ void CRemoteControl::RunQueue() {
     batch.swap(Commands);
   }
   for (const auto& pending : batch) {
+    // A batch of commands each repainting a display can outlast a counted
+    // second's deadline: whatever fell due meanwhile is served first.
+    CFrameClock::Instance().Wake();
     {
       const std::lock_guard<std::mutex> hold(pending->Lock);
       if (pending->Abandoned) continue;

@@ -7,6 +7,7 @@ import http.client
 import json
 import os
 import re
+import select
 import socket
 import struct
 import subprocess
@@ -217,6 +218,45 @@ try:
                     f"Authorization: Bearer {KEY}\r\nConnection: close\r\n\r\n".encode())
         reply = raw.recv(4096).decode()
         check(reply.startswith("HTTP/1.1 200") and time.monotonic() - began < 1.5, f"empty POST: {reply[:40]}")
+
+    # A whole request within 10 s: a client that sends a byte a second (each
+    # within the read timeout) gets its answer and the connection closed at 10 s.
+    with socket.create_connection(("127.0.0.1", HTTP_PORT), timeout=5) as slow:
+        slow.sendall(b"GET /api/v1/counters HTTP/1.1\r\nHost: 127.0.0.1\r\n")
+        began = time.monotonic()
+        reply = b""
+        for byte in b"X-Slow: " + b"a" * 30:
+            if time.monotonic() - began > 15 or select.select([slow], [], [], 1.0)[0]:
+                break
+            try:
+                slow.sendall(bytes([byte]))
+            except OSError:
+                break
+        while time.monotonic() - began < 16 and select.select([slow], [], [], 1.0)[0]:
+            data = slow.recv(4096)
+            reply += data
+            if not data:
+                break
+        ended = time.monotonic() - began
+        check(9 <= ended <= 12.5 and reply.startswith(b"HTTP/1.1 400"), f"a slow request cut off: {ended:.1f} s {reply[:20]}")
+
+    # Idle connections are probed by TCP keep-alive after 10 s (Wine hands the
+    # values to the system: its socket table shows the keep-alive timer).
+    keep = http.client.HTTPConnection("127.0.0.1", HTTP_PORT, timeout=5)
+    keep.request("GET", "/api/v1/version")
+    keep.getresponse().read()
+    time.sleep(0.3)
+    client_port = keep.sock.getsockname()[1]
+    timers = []
+    with open("/proc/net/tcp") as table:
+        for row in table.read().splitlines()[1:]:
+            fields = row.split()
+            if fields[1].endswith(f":{HTTP_PORT:04X}") and fields[2].endswith(f":{client_port:04X}"):
+                timers.append(fields[5])
+    keep.close()
+    ticks = os.sysconf("SC_CLK_TCK")
+    check(len(timers) == 1 and timers[0].startswith("02:") and 0 < int(timers[0][3:], 16) <= 10 * ticks,
+          f"keep-alive probes after 10 s: {timers}")
 
     # The event stream: one event per counter on connection, then changes and pings.
     stream = socket.create_connection(("127.0.0.1", HTTP_PORT), timeout=5)

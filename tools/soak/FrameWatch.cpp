@@ -7,6 +7,21 @@ namespace {
 
 bool IsRealTimeType(CounterType type) { return type == RealTime24 || type == RealTime12; }
 
+// The wall clock to the microsecond where the system has it (Windows 8 and
+// later, Wine), so that another process can compare its own moments with it.
+double UnixMs() {
+  using PreciseTime = void(WINAPI*)(LPFILETIME);
+  static const auto precise = reinterpret_cast<PreciseTime>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
+  FILETIME file;
+  if (precise)
+    precise(&file);
+  else
+    ::GetSystemTimeAsFileTime(&file);
+  const uint64_t units = (static_cast<uint64_t>(file.dwHighDateTime) << 32) | file.dwLowDateTime;
+  return static_cast<double>(units) / 10000.0 - 11644473600000.0;
+}
+
 }  // namespace
 
 FrameWatch::FrameWatch() {
@@ -137,6 +152,8 @@ void FrameWatch::PaintEnd(CCounterWindow& window) {
     slot->FramePending = false;
     Latency.Add(Ms(now - slot->PendingDeadline));
     (CoarseTicks ? CoarseLatency : FineLatency).Add(Ms(now - slot->PendingDeadline));
+    if (LogFrames && slot == &Slots[0] && window.Counter)
+      Frames.push_back({window.Counter->GetDisplayText().GetString(), UnixMs()});
   }
   const CCounter* counter = window.Counter;
   if (!counter || !counter->Started || IsRealTimeType(counter->Type)) return;

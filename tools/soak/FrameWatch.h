@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "display/CounterWindow.h"
@@ -95,6 +96,15 @@ public:
   Histogram CoarseLatency{2000.0};
   // The part of it until the clock woke the window.
   Histogram Wake{2000.0};
+
+  // When set, each counted second's frame on the first watched window: its
+  // text and the wall-clock moment the frame was done (Unix time in ms).
+  struct FrameTime {
+    std::string Text;
+    double UnixMs;
+  };
+  bool LogFrames = false;
+  std::vector<FrameTime> Frames;
 
 private:
   Slot* FindSlot(const CCounterWindow& window);

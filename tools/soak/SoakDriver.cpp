@@ -57,6 +57,7 @@ SoakDriver::SoakDriver(const SoakOptions& options, std::vector<CounterPlan> plan
     : Options(options), ProgramClock(clock), Plans(std::move(plans)), Tracks(Plans.size()) {
   running = this;
   if (!Options.Bench || Options.Latency) CCounterWindow::Observer = &Watch;
+  Watch.LogFrames = !Options.FrameLog.empty();
 }
 
 SoakDriver::~SoakDriver() {
@@ -141,8 +142,34 @@ void CALLBACK SoakDriver::TypingProc(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 UINT SoakDriver::BenchStepMs(DWORD now) const {
-  const int32_t left = static_cast<int32_t>(EpochEnd - now);
+  int32_t left = static_cast<int32_t>(EpochEnd - now);
+  if (Options.ReportEvery > 0) left = std::min(left, static_cast<int32_t>(NextReport - now));
   return static_cast<UINT>(std::clamp<int32_t>(left, 10, 10000));
+}
+
+// One window of a benchmark under changing conditions (the remote-control
+// load tool starts and stops its clients at these lines).
+void SoakDriver::Report(DWORD now) {
+  ++Reports;
+  const Histogram& latency = Watch.Latency;
+  const ProcessCounters counters = ProcessCounters::Take();
+  std::printf("window %d: %llu seconds shown, deadline to frame median %.1f ms, p99 %.1f ms, max %.1f ms; "
+              "private memory %.0f KiB\n",
+              Reports, static_cast<unsigned long long>(latency.Count), latency.Quantile(0.5), latency.Quantile(0.99),
+              latency.Max, KiB(counters.PrivateBytes));
+  std::fflush(stdout);
+  Watch.Latency.Clear();
+  Watch.Wake.Clear();
+  Watch.Paint.Clear();
+  NextReport = now + static_cast<DWORD>(Options.ReportEvery * 1000.0);
+}
+
+void SoakDriver::WriteFrameLog() const {
+  if (Options.FrameLog.empty()) return;
+  FILE* file = std::fopen(Options.FrameLog.c_str(), "w");
+  if (!file) return;
+  for (const FrameWatch::FrameTime& frame : Watch.Frames) std::fprintf(file, "%s %.3f\n", frame.Text.c_str(), frame.UnixMs);
+  std::fclose(file);
 }
 
 void CALLBACK SoakDriver::TimerProc(HWND, UINT, UINT_PTR, DWORD) {
@@ -267,12 +294,21 @@ void SoakDriver::StepBench(DWORD now) {
     BenchSettled = true;
     Watch.Latency.Clear();
     Watch.Wake.Clear();
+    Watch.Frames.clear();
+    NextReport = now + static_cast<DWORD>(Options.ReportEvery * 1000.0);
+    if (Options.ReportEvery > 0) {
+      std::printf("window 0: settled\n");
+      std::fflush(stdout);
+    }
+  } else if (Options.ReportEvery > 0 && IsDue(now, NextReport)) {
+    Report(now);
   }
   if (!IsDue(now, EpochEnd)) {
     Timer = ::SetTimer(nullptr, Timer, BenchStepMs(now), &SoakDriver::TimerProc);
     return;
   }
   if (Options.Typing) std::printf("typing: %d keys into the ticker box\n", Typed);
+  WriteFrameLog();
   if (Options.Latency) {
     const Histogram& latency = Watch.Latency;
     std::printf(

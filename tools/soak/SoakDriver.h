@@ -64,6 +64,11 @@ private:
   // How long the benchmark's driver sleeps: until the run ends, at most 10 s.
   UINT BenchStepMs(DWORD now) const;
   bool BenchSettled = false;
+  // --report-every: the end of the current window and its number.
+  DWORD NextReport = 0;
+  int Reports = 0;
+  void Report(DWORD now);
+  void WriteFrameLog() const;
   void StartAll();
   HWND ShowPage(int index);
   static void Click(HWND page, int id);

@@ -44,7 +44,8 @@ void Usage() {
                "usage: velto_soak [--seconds S] [--rebuild-every S] [--settle S] [--stall-ms MS] [--hold-s S]\n"
                "                  [--handle-tolerance N] [--memory-tolerance-kib N]\n"
                "       velto_soak --bench N [--seconds S] [--no-ticker] [--latency] [--screen WxH]\n"
-               "                  [--window-timer] [--typing]\n");
+               "                  [--window-timer] [--typing] [--http PORT --key KEY] [--report-every S]\n"
+               "                  [--frame-log FILE]\n");
 }
 
 bool ParseOptions(int argc, char** argv, SoakOptions& options) {
@@ -79,6 +80,14 @@ bool ParseOptions(int argc, char** argv, SoakOptions& options) {
       options.WindowTimer = true;
     } else if (arg == "--screen" && hasValue) {
       if (std::sscanf(argv[++i], "%dx%d", &options.ScreenWidth, &options.ScreenHeight) != 2) return false;
+    } else if (arg == "--http" && hasValue) {
+      options.HttpPort = static_cast<int>(number());
+    } else if (arg == "--key" && hasValue) {
+      options.Key = argv[++i];
+    } else if (arg == "--report-every" && hasValue) {
+      options.ReportEvery = number();
+    } else if (arg == "--frame-log" && hasValue) {
+      options.FrameLog = argv[++i];
     } else if (arg == "--tag" && hasValue) {
       ++i;  // only marks the process for the benchmark script
     } else {
@@ -86,7 +95,9 @@ bool ParseOptions(int argc, char** argv, SoakOptions& options) {
     }
   }
   if (options.Seconds <= 0 || options.HoldSeconds < 0 || options.HoldSeconds > 86400 ||
-      options.RebuildEvery <= options.Settle + 1 || options.BenchCounters < 1 || options.BenchCounters > 30)
+      options.RebuildEvery <= options.Settle + 1 || options.BenchCounters < 1 || options.BenchCounters > 30 ||
+      options.HttpPort < 0 || options.HttpPort > 65535 || (options.HttpPort > 0 && options.Key.empty()) ||
+      options.ReportEvery < 0)
     return false;
   return true;
 }
@@ -120,6 +131,15 @@ void Seed(CVeltoApp& app, const std::vector<CounterPlan>& plans) {
     app.WriteProfileBinary(section, "WindowPlacement", reinterpret_cast<const BYTE*>(&placement), sizeof placement);
   }
   app.WriteProfileString("Settings", "Counters", list.c_str());
+}
+
+// Remote control on, as its page would store it: HTTP on this computer only.
+void SeedRemote(CVeltoApp& app, const SoakOptions& options) {
+  if (options.HttpPort <= 0) return;
+  app.WriteProfileInt("Remote", "Http", 1);
+  app.WriteProfileInt("Remote", "HttpPort", options.HttpPort);
+  app.WriteProfileInt("Remote", "Network", 0);
+  app.WriteProfileString("Remote", "ControlKey", options.Key.c_str());
 }
 
 }  // namespace
@@ -207,6 +227,7 @@ int main(int argc, char** argv) {
   app.SetRegistryKey("Halvorn Industries");
   ScratchRegistry::Clear();
   Seed(app, plans);
+  SeedRemote(app, options);
 
   if (!app.InitInstance()) {
     std::printf("soak: the program did not start\n");

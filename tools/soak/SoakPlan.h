@@ -56,6 +56,16 @@ struct SoakOptions {
   double HoldSeconds = 300.0;
   int ScreenWidth = 1920;
   int ScreenHeight = 1080;
+  // Bench: remote control's HTTP server on this port of 127.0.0.1 (0: off),
+  // with this control key.
+  int HttpPort = 0;
+  std::string Key;
+  // Bench: the lateness and the private memory every this many seconds, each
+  // window measured apart (0: once, at the end).
+  double ReportEvery = 0.0;
+  // Bench: every counted second of the first display, its text and when its
+  // frame was on the screen (Unix time in ms), written here at the end.
+  std::string FrameLog;
 };
 
 std::vector<CounterPlan> SoakCounters();

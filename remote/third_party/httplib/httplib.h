@@ -701,6 +701,12 @@ public:
 
   Server &set_payload_max_length(size_t length);
 
+  // At most this long from the first byte of a request to the end of its
+  // body, however slowly the bytes come; 0 is no bound.
+  Server &set_request_timeout(time_t sec);
+  // Called on every accepted socket before it is served.
+  Server &set_accepted_socket_options(SocketOptions socket_options);
+
   bool bind_to_port(const std::string &host, int port, int socket_flags = 0);
   int bind_to_any_port(const std::string &host, int socket_flags = 0);
   bool listen_after_bind();
@@ -727,6 +733,8 @@ protected:
   time_t idle_interval_sec_ = CPPHTTPLIB_IDLE_INTERVAL_SECOND;
   time_t idle_interval_usec_ = CPPHTTPLIB_IDLE_INTERVAL_USECOND;
   size_t payload_max_length_ = CPPHTTPLIB_PAYLOAD_MAX_LENGTH;
+  time_t request_timeout_sec_ = 0;
+  SocketOptions accepted_socket_options_ = nullptr;
 
 private:
   using Handlers = std::vector<std::pair<std::regex, Handler>>;
@@ -2482,12 +2490,19 @@ public:
   void get_local_ip_and_port(std::string &ip, int &port) const override;
   socket_t socket() const override;
 
+  // Reads fail once deadline has passed, whatever the read timeout.
+  void set_read_deadline(std::chrono::steady_clock::time_point deadline);
+  bool read_deadline_passed() const { return read_deadline_passed_; }
+
 private:
   socket_t sock_;
   time_t read_timeout_sec_;
   time_t read_timeout_usec_;
   time_t write_timeout_sec_;
   time_t write_timeout_usec_;
+  bool has_read_deadline_ = false;
+  std::chrono::steady_clock::time_point read_deadline_;
+  mutable bool read_deadline_passed_ = false;
 
   std::vector<char> read_buff_;
   size_t read_buff_off_ = 0;
@@ -2566,13 +2581,22 @@ process_server_socket(const std::atomic<socket_t> &svr_sock, socket_t sock,
                       size_t keep_alive_max_count,
                       time_t keep_alive_timeout_sec, time_t read_timeout_sec,
                       time_t read_timeout_usec, time_t write_timeout_sec,
-                      time_t write_timeout_usec, T callback) {
+                      time_t write_timeout_usec, time_t request_timeout_sec,
+                      T callback) {
   return process_server_socket_core(
       svr_sock, sock, keep_alive_max_count, keep_alive_timeout_sec,
       [&](bool close_connection, bool &connection_closed) {
         SocketStream strm(sock, read_timeout_sec, read_timeout_usec,
                           write_timeout_sec, write_timeout_usec);
-        return callback(strm, close_connection, connection_closed);
+        // The first byte is here: the whole request must follow in time.
+        if (request_timeout_sec > 0) {
+          strm.set_read_deadline(std::chrono::steady_clock::now() +
+                                 std::chrono::seconds(request_timeout_sec));
+        }
+        auto ret = callback(strm, close_connection, connection_closed);
+        // A client that sends too slowly gets no second request.
+        if (strm.read_deadline_passed()) { connection_closed = true; }
+        return ret;
       });
 }
 
@@ -4801,8 +4825,34 @@ inline SocketStream::SocketStream(socket_t sock, time_t read_timeout_sec,
 
 inline SocketStream::~SocketStream() {}
 
+inline void
+SocketStream::set_read_deadline(std::chrono::steady_clock::time_point deadline) {
+  has_read_deadline_ = true;
+  read_deadline_ = deadline;
+}
+
 inline bool SocketStream::is_readable() const {
-  return select_read(sock_, read_timeout_sec_, read_timeout_usec_) > 0;
+  auto sec = read_timeout_sec_;
+  auto usec = read_timeout_usec_;
+  if (has_read_deadline_) {
+    auto left = std::chrono::duration_cast<std::chrono::microseconds>(
+                    read_deadline_ - std::chrono::steady_clock::now())
+                    .count();
+    if (left <= 0) {
+      read_deadline_passed_ = true;
+      return false;
+    }
+    if (left < sec * 1000000 + usec) {
+      sec = static_cast<time_t>(left / 1000000);
+      usec = static_cast<time_t>(left % 1000000);
+    }
+  }
+  if (select_read(sock_, sec, usec) > 0) { return true; }
+  if (has_read_deadline_ &&
+      std::chrono::steady_clock::now() >= read_deadline_) {
+    read_deadline_passed_ = true;
+  }
+  return false;
 }
 
 inline bool SocketStream::is_writable() const {
@@ -5088,6 +5138,16 @@ inline Server &Server::set_default_headers(Headers headers) {
 
 inline Server &Server::set_keep_alive_max_count(size_t count) {
   keep_alive_max_count_ = count;
+  return *this;
+}
+
+inline Server &Server::set_request_timeout(time_t sec) {
+  request_timeout_sec_ = sec;
+  return *this;
+}
+
+inline Server &Server::set_accepted_socket_options(SocketOptions socket_options) {
+  accepted_socket_options_ = std::move(socket_options);
   return *this;
 }
 
@@ -5591,6 +5651,7 @@ inline bool Server::listen_internal() {
         setsockopt(sock, SOL_SOCKET, SO_SNDTIMEO, (char *)&tv, sizeof(tv));
 #endif
       }
+      if (accepted_socket_options_) { accepted_socket_options_(sock); }
 
 #if __cplusplus > 201703L
       task_queue->enqueue([=, this]() { process_and_close_socket(sock); });
@@ -5967,7 +6028,7 @@ inline bool Server::process_and_close_socket(socket_t sock) {
   auto ret = detail::process_server_socket(
       svr_sock_, sock, keep_alive_max_count_, keep_alive_timeout_sec_,
       read_timeout_sec_, read_timeout_usec_, write_timeout_sec_,
-      write_timeout_usec_,
+      write_timeout_usec_, request_timeout_sec_,
       [this](Stream &strm, bool close_connection, bool &connection_closed) {
         return process_request(strm, close_connection, connection_closed,
                                nullptr);
