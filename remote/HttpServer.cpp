@@ -366,6 +366,10 @@ bool CHttpServer::Start(const HttpOptions& options, std::string& reason) {
   server.set_read_timeout(2, 0);
   server.set_write_timeout(5, 0);
   server.set_keep_alive_timeout(5);
+  // A button box or a script keeps one connection for its requests. Closed
+  // after every few (the library's default is 5), it reconnects while the
+  // old connection may still hold its place, and at the cap it is refused.
+  server.set_keep_alive_max_count(1000);
   server.set_request_timeout(RequestSeconds);
   server.set_accepted_socket_options(TuneAccepted);
   server.set_idle_interval(0, 100000);
