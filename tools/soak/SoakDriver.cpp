@@ -364,6 +364,11 @@ void SoakDriver::TogglePause(std::size_t i, DWORD now, DWORD tick) {
   if (ahead < ToggleEarliestMs || ahead > ToggleLatestMs) return;
   Track& track = Tracks[i];
   HWND page = ShowPage(static_cast<int>(i) + 1);
+  // A busy machine can take long over the page change. A deadline passed by
+  // then would be counted by the press's catch-up, which the frame watch
+  // does not see: press at the next chance instead.
+  const int32_t left = static_cast<int32_t>(counter.NextSecondTick - ProgramTick());
+  if (left < CheckMarginMs) return;
   const bool wasPaused = counter.Paused;
   Click(page, IDC_PAUSE);
   if (counter.Paused == wasPaused) {
@@ -411,8 +416,11 @@ void SoakDriver::CycleAutoRestart(std::size_t i, DWORD tick) {
   // Round once more, then untick it in the middle of a 00:00 second.
   const int64_t deadlines = static_cast<int32_t>(counter.NextSecondTick - track.ZeroGrid) / 1000 - 1;
   const int32_t ahead = static_cast<int32_t>(counter.NextSecondTick - tick);
-  if (deadlines < total + 1 || ahead < ToggleEarliestMs || ahead > ToggleLatestMs) return;
+  if (deadlines < total + 1 || deadlines % (total + 1) != 0 || ahead < ToggleEarliestMs || ahead > ToggleLatestMs)
+    return;
   HWND page = ShowPage(static_cast<int>(i) + 1);
+  // As for Pause: not with the end of this 00:00 second already passed.
+  if (static_cast<int32_t>(counter.NextSecondTick - ProgramTick()) < CheckMarginMs) return;
   Click(page, IDC_CONTINUOUS);
   if (counter.Continuous || counter.IsRunning()) Fail(plan.Name + ": unticking auto restart at 00:00 did not stop it");
   if (AfxDisplaysOnHolders() != holders - 1) Fail(plan.Name + ": unticking auto restart at 00:00 kept it awake");
