@@ -161,11 +161,17 @@ def run_program(env, exe, args, seconds, sample_seconds=None, warm=3.0):
     return result
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+def run_arguments(description):
+    """A parser with the options every benchmark run takes: the build and the Wine prefix."""
+    parser = argparse.ArgumentParser(description=description, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--build", default=os.environ.get("VELTO_BUILD_DIR", os.path.join(ROOT, "build")))
     parser.add_argument("--prefix", default=os.environ.get(
         "VELTO_TEST_PREFIX", os.path.join(os.path.expanduser("~"), ".cache", "velto", "wine-test")))
+    return parser
+
+
+def main():
+    parser = run_arguments(__doc__)
     parser.add_argument("--seconds", type=float, default=60.0, help="CPU sampling time per case")
     parser.add_argument("--latency-seconds", type=float, default=300.0)
     parser.add_argument("--counters", default="1,4,16")

@@ -26,7 +26,6 @@ second of counter 1 from its frame on the display to its event arriving.
                        [--streams 56] [--viewers 64]
 """
 
-import argparse
 import http.client
 import json
 import multiprocessing
@@ -223,10 +222,7 @@ def frame_to_event(frames, summary, window_start, window_end):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--build", default=os.environ.get("VELTO_BUILD_DIR", os.path.join(ROOT, "build")))
-    parser.add_argument("--prefix", default=os.environ.get(
-        "VELTO_TEST_PREFIX", os.path.join(os.path.expanduser("~"), ".cache", "velto", "wine-test")))
+    parser = bench.run_arguments(__doc__)
     parser.add_argument("--window", type=float, default=60.0, help="seconds per window")
     parser.add_argument("--clients", type=int, default=8)
     parser.add_argument("--rate", type=float, default=200.0, help="requests a second per client")

@@ -12,31 +12,11 @@ import socket
 import struct
 import subprocess
 import sys
-import tempfile
 import time
 
+from harness import KEY, PROGRAM_KEY, check, failures, free_port, import_registry, wait_for, wine
+
 EXE, DRIVE = sys.argv[1], sys.argv[2]
-KEY = "0123456789abcdef0123456789abcdef"
-PROGRAM_KEY = r"HKEY_CURRENT_USER\Software\Halvorn Industries\Velto"
-failures = []
-
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-        print("FAILED:", what)
-
-
-def free_port(kind):
-    with socket.socket(socket.AF_INET, kind) as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
-
-
-def wine(*args, timeout=60):
-    return subprocess.run(["wine", *args], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=timeout)
-
-
 HTTP_PORT = free_port(socket.SOCK_STREAM)
 OSC_PORT = free_port(socket.SOCK_DGRAM)
 
@@ -86,15 +66,6 @@ def counter(ref):
     return body if status == 200 else {}
 
 
-def wait_for(predicate, seconds=5):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        if predicate():
-            return True
-        time.sleep(0.1)
-    return False
-
-
 registry = f"""REGEDIT4
 
 [{PROGRAM_KEY}\\Settings]
@@ -114,11 +85,7 @@ registry = f"""REGEDIT4
 "OscPort"=dword:{OSC_PORT:08x}
 "ControlKey"="{KEY}"
 """
-with tempfile.NamedTemporaryFile("w", suffix=".reg", delete=False) as reg:
-    reg.write(registry)
-wine("reg", "delete", PROGRAM_KEY, "/f")
-wine("reg", "import", reg.name)
-os.unlink(reg.name)
+import_registry(registry)
 
 velto = subprocess.Popen(["wine", EXE], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 try:

@@ -12,7 +12,6 @@ import http.client
 import json
 import os
 import shutil
-import socket
 import subprocess
 import sys
 import tempfile
@@ -21,41 +20,11 @@ import urllib.request
 
 import websocket
 
+from harness import KEY, PROGRAM_KEY, check, failures, free_port, import_registry, wait_for, wine
+
 EXE, DRIVE = sys.argv[1], sys.argv[2]
 SHOTS = sys.argv[3] if len(sys.argv) > 3 else None
-KEY = "0123456789abcdef0123456789abcdef"
-PROGRAM_KEY = r"HKEY_CURRENT_USER\Software\Halvorn Industries\Velto"
 GREEN, YELLOW, RED, GREY = "rgb(0, 255, 0)", "rgb(255, 255, 0)", "rgb(255, 0, 0)", "rgb(68, 68, 68)"
-failures = []
-
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-        print("FAILED:", what)
-
-
-def free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
-
-
-def wine(*args, timeout=60):
-    return subprocess.run(["wine", *args], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                          stdin=subprocess.DEVNULL, timeout=timeout)
-
-
-def wait_for(predicate, seconds, step=0.05):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(step)
-    return None
-
-
 HTTP_PORT = free_port()
 
 
@@ -156,11 +125,7 @@ registry = f"""REGEDIT4
 "HttpPort"=dword:{HTTP_PORT:08x}
 "ControlKey"="{KEY}"
 """
-with tempfile.NamedTemporaryFile("w", suffix=".reg", delete=False) as reg:
-    reg.write(registry)
-wine("reg", "delete", PROGRAM_KEY, "/f")
-wine("reg", "import", reg.name)
-os.unlink(reg.name)
+import_registry(registry)
 
 
 def start_velto():
