@@ -121,9 +121,11 @@ long CCounterWindow::ScrolledTickerFrames() { return scrolledTickerFrames; }
 
 void CCounterWindow::ReleaseBackBuffer() {
   // The context goes first, so that the bitmap is no longer selected anywhere
-  // when it is deleted.
+  // when it is deleted; the digits' font is put back out of it before that.
+  DigitFontSelected.reset();
   BackBufferDC.DeleteDC();
   BackBuffer.DeleteObject();
+  DigitFontCopy.DeleteObject();
   Glyphs.Release();
 }
 
@@ -359,11 +361,8 @@ void CCounterWindow::RefreshDigits(const RECT& client) {
   DigitFont = nullptr;
   DigitExtents.clear();
   if (!DigitsShown) return;
-  TextStyle& style = DigitState == Orange ? Counter->OrangeStyle
-                     : DigitState == Red  ? Counter->RedStyle
-                                          : Counter->NormalStyle;
-  DigitFont = style.FitFont(&BackBufferDC, client, DigitText);
-  CSelectGuard select(BackBufferDC, DigitFont);
+  DigitFont = ShownDigitFont(client);
+  SelectDigitFont(DigitFont);
   DigitExtents.assign(static_cast<std::size_t>(DigitText.GetLength()), 0);
   SIZE extent{0, 0};
   ::GetTextExtentExPointA(BackBufferDC.GetSafeHdc(), DigitText, DigitText.GetLength(), 0, nullptr, DigitExtents.data(),
@@ -446,6 +445,22 @@ RECT CCounterWindow::DigitsRepaintArea(const RECT& client) {
   return area;
 }
 
+void CCounterWindow::SelectDigitFont(HFONT font) {
+  LOGFONT wanted{};
+  if (!font || ::GetObjectA(font, sizeof wanted, &wanted) != sizeof wanted) {
+    DigitFontSelected.reset();
+    return;
+  }
+  if (DigitFontSelected && DigitFontCopy.GetSafeHandle() &&
+      std::memcmp(&wanted, &DigitFontCopyOf, sizeof wanted) == 0 &&
+      ::GetCurrentObject(BackBufferDC.GetSafeHdc(), OBJ_FONT) == DigitFontCopy.GetSafeHandle())
+    return;
+  DigitFontSelected.reset();
+  DigitFontCopy.DeleteObject();
+  DigitFontCopyOf = wanted;
+  if (DigitFontCopy.CreateFontIndirect(&wanted)) DigitFontSelected.emplace(BackBufferDC, DigitFontCopy.GetSafeHandle());
+}
+
 void CCounterWindow::AdvanceTicker(int width) {
   const DWORD now = AfxGetClock().TimeGetTime();
   int elapsed = static_cast<int>(static_cast<int32_t>(now - LastPaintTime));
@@ -455,25 +470,50 @@ void CCounterWindow::AdvanceTicker(int width) {
   if (Counter && !Counter->Ticker.IsEmpty()) TickerOffset += (width / 1000.0) * elapsed * 0.1;
 }
 
+HFONT CCounterWindow::ShownDigitFont(const RECT& client) {
+  TextStyle& style = DigitState == Orange ? Counter->OrangeStyle
+                     : DigitState == Red  ? Counter->RedStyle
+                                          : Counter->NormalStyle;
+  return style.FitFont(&BackBufferDC, client, DigitText);
+}
+
 void CCounterWindow::RenderArea(const RECT& client, const RECT& area) {
   BackBufferDC.SelectClipRgn(nullptr);
   BackBufferDC.IntersectClipRect(area);
-  BackBufferDC.PatBlt(area.left, area.top, area.right - area.left, area.bottom - area.top, BLACKNESS);
   BackBufferDC.SetTextColor(DigitColour);
   RECT inside{};
-  if (DigitsShown && ::IntersectRect(&inside, &area, &DigitBox)) {
-    TextStyle& style = DigitState == Orange ? Counter->OrangeStyle
-                       : DigitState == Red  ? Counter->RedStyle
-                                            : Counter->NormalStyle;
-    HFONT font = style.FitFont(&BackBufferDC, client, DigitText);
-    if (!CacheGlyphs || !Glyphs.Draw(BackBufferDC, font, DigitColour, Transparent, area, DigitLeft, DigitTop, DigitText,
-                                     DigitExtents)) {
+  const bool digits = DigitsShown && ::IntersectRect(&inside, &area, &DigitBox);
+  const HFONT font = digits ? ShownDigitFont(client) : nullptr;
+  // The cache clears what its glyphs leave uncovered itself.
+  if (!digits || !CacheGlyphs ||
+      !Glyphs.Draw(BackBufferDC, font, DigitColour, Transparent, area, DigitLeft, DigitTop, DigitText, DigitExtents)) {
+    BackBufferDC.PatBlt(area.left, area.top, area.right - area.left, area.bottom - area.top, BLACKNESS);
+    if (digits) {
       CSelectGuard select(BackBufferDC, font);
       RECT box = client;
       BackBufferDC.DrawText(DigitText, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
   }
   if (!Counter->Ticker.IsEmpty()) DrawTicker(&BackBufferDC, client);
+}
+
+bool CCounterWindow::DrawDigitsOnWindow(const RECT& client, const RECT& area) {
+  RECT overlap{};
+  if (!CacheGlyphs || !DigitsShown) return false;
+  if (!Counter->Ticker.IsEmpty()) {
+    RECT strip = TickerStrip();
+    if (::IntersectRect(&overlap, &area, &strip) || ::IntersectRect(&overlap, &area, &TickerDrawn)) return false;
+  }
+  const HFONT font = ShownDigitFont(client);
+  CClientDC window(this);
+  // The window's own context keeps its state between frames: the clip set
+  // here must not outlive this frame. (Saving and restoring the whole
+  // context would select its font again, which costs more than the copy.)
+  window.IntersectClipRect(area);
+  const bool drawn =
+      Glyphs.Draw(window, font, DigitColour, Transparent, area, DigitLeft, DigitTop, DigitText, DigitExtents);
+  window.SelectClipRgn(nullptr);
+  return drawn;
 }
 
 void CCounterWindow::OnPaint() {
@@ -593,10 +633,14 @@ RECT CCounterWindow::DrawFrame(bool tickerFrame) {
   if (!tickerApart && ::IntersectRect(&overlap, &area, &lineBox)) LineOnWindow = false;
   if (!::IsRectEmpty(&area)) {
     if (Observer) Observer->PaintBegin(*this);
-    RenderArea(client, area);
-    CClientDC window(this);
-    window.BitBlt(area.left, area.top, area.right - area.left, area.bottom - area.top, &BackBufferDC, area.left,
-                  area.top, SRCCOPY);
+    // A counted second with nothing else in its area goes straight onto the
+    // window: no clearing of the buffer and no copy of it.
+    if (!DrawDigitsOnWindow(client, area)) {
+      RenderArea(client, area);
+      CClientDC window(this);
+      window.BitBlt(area.left, area.top, area.right - area.left, area.bottom - area.top, &BackBufferDC, area.left,
+                    area.top, SRCCOPY);
+    }
     if (Observer) Observer->PaintEnd(*this);
   }
   if (tickerApart) {

@@ -137,8 +137,17 @@ private:
   RECT DigitsRepaintArea(const RECT& client);
   // Moves the ticker by the time since the previous frame.
   void AdvanceTicker(int width);
+  // The fitted font of the style the digits show in now.
+  HFONT ShownDigitFont(const RECT& client);
   // Draws the frame into the back buffer, inside area only.
   void RenderArea(const RECT& client, const RECT& area);
+  // Draws the digits inside area straight onto the window, where no ticker
+  // shares the area and the glyphs come from the cache; false, and nothing
+  // drawn, where the back buffer must compose the frame.
+  bool DrawDigitsOnWindow(const RECT& client, const RECT& area);
+  // Puts a font like font (the same LOGFONT) in the back buffer's context
+  // and keeps it there; nullptr puts the context's own font back.
+  void SelectDigitFont(HFONT font);
   // Cumulative widths of the ticker text's characters in the ticker font,
   // measured once per text and font.
   void MeasureTicker(CDC& dc);
@@ -169,6 +178,13 @@ private:
   HFONT DigitFont = nullptr;
   std::vector<int> DigitExtents;
   CGlyphCache Glyphs;
+  // The digits' font as selected in the back buffer's context from one frame
+  // to the next: selecting a font costs more than the rest of a counted
+  // second under Wine. A copy the window owns, so that no style's font is
+  // ever deleted while selected here.
+  CFont DigitFontCopy;
+  LOGFONT DigitFontCopyOf{};
+  std::optional<CSelectGuard> DigitFontSelected;
   int DigitLeft = 0;
   int DigitTop = 0;
   int DigitMargin = 0;

@@ -132,6 +132,24 @@ void CGlyphSet::Make(CDC& like, unsigned char c, Glyph& glyph) {
 
 namespace {
 
+// What of rects lies outside hole, as rectangles that do not overlap.
+std::vector<RECT> Subtract(const std::vector<RECT>& rects, const RECT& hole) {
+  std::vector<RECT> left;
+  for (const RECT& r : rects) {
+    RECT both{};
+    if (!::IntersectRect(&both, &r, &hole)) {
+      left.push_back(r);
+      continue;
+    }
+    // Above and below the hole across the whole width, then beside it.
+    if (r.top < both.top) left.push_back(RECT{r.left, r.top, r.right, both.top});
+    if (both.bottom < r.bottom) left.push_back(RECT{r.left, both.bottom, r.right, r.bottom});
+    if (r.left < both.left) left.push_back(RECT{r.left, both.top, both.left, both.bottom});
+    if (both.right < r.right) left.push_back(RECT{both.right, both.top, r.right, both.bottom});
+  }
+  return left;
+}
+
 // The sets in use, found again by their key: the last holder deletes one.
 std::vector<std::weak_ptr<CGlyphSet>>& LiveSets() {
   static std::vector<std::weak_ptr<CGlyphSet>> sets;
@@ -230,6 +248,12 @@ bool CGlyphCache::Draw(CDC& dc, HFONT font, COLORREF colour, bool transparent, c
     }
     pieces.push_back(Piece{&glyph, placed, drawn});
   }
+  // Black where no glyph lands, then the glyphs: each pixel of area is
+  // written once, so a window drawn on directly never shows a cell cleared.
+  std::vector<RECT> uncovered{area};
+  for (const Piece& piece : pieces) uncovered = Subtract(uncovered, piece.Drawn);
+  for (const RECT& rect : uncovered)
+    ::PatBlt(dc.GetSafeHdc(), rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, BLACKNESS);
   // Each glyph whole: the context's clipping keeps the copy inside area.
   for (const Piece& piece : pieces) {
     const int width = piece.Placed.right - piece.Placed.left;

@@ -22,11 +22,12 @@ public:
   CGlyphCache(const CGlyphCache&) = delete;
   CGlyphCache& operator=(const CGlyphCache&) = delete;
 
-  // Draws into dc, black inside area and clipped to it, what TextOut of text in font and
-  // colour (background mode TRANSPARENT, the first cell's top-left at x, y,
-  // character i at x + extents[i - 1]) draws inside area. Answers false and
-  // draws nothing where copies cannot give those pixels: glyphs whose ink
-  // meets inside area, a font without outlines.
+  // Fills area of dc (which the caller clips to it) with what TextOut of
+  // text in font and colour draws over black (background mode TRANSPARENT,
+  // the first cell's top-left at x, y, character i at x + extents[i - 1]),
+  // writing each pixel once. Answers false and draws nothing where copies
+  // cannot give those pixels: glyphs whose ink meets inside area, a font
+  // without outlines.
   bool Draw(CDC& dc, HFONT font, COLORREF colour, bool transparent, const RECT& area, int x, int y, const CString& text,
             const std::vector<int>& extents);
   // The box of the ink that characters first to last of text leave where

@@ -202,6 +202,9 @@ def main():
                 floor = run_program(env, reference, ["--windows", str(count), "--idle"], 0,
                                     sample_seconds=args.seconds)
                 idle_total = floor["velto"] + floor["wineserver"] + floor["xvfb"] if floor.get("ok") else float("nan")
+                if floor.get("ok"):
+                    print(f"{count:>8} {'idle':>7} {floor['velto']:>8.2f} {floor['wineserver']:>13.2f} "
+                          f"{floor['xvfb']:>7.2f} {idle_total:>8.2f}   (the reference, windows up, nothing moving)")
                 for ticker in (True, False):
                     bench = ["--bench", str(count)] + ([] if ticker else ["--no-ticker"])
                     r = run_program(env, exe, bench, 0, sample_seconds=args.seconds)
