@@ -410,6 +410,7 @@ RECT CCounterWindow::DigitsRepaintArea(const RECT& client) {
   const bool oldShown = DigitsShown;
   const COLORREF oldColour = DigitColour;
   const HFONT oldFont = DigitFont;
+  DigitsArea = DigitsStale = RECT{0, 0, 0, 0};
   RefreshDigits(client);
   RECT area = oldBox;
   Unite(area, DigitBox);
@@ -440,6 +441,12 @@ RECT CCounterWindow::DigitsRepaintArea(const RECT& client) {
                  first, last, newInk)) {
     area = oldInk;
     Unite(area, newInk);
+    ::IntersectRect(&area, &area, &client);
+    // Of the pixels in that box, only the old characters' can be other than
+    // black or the glyphs copied over them.
+    DigitsArea = area;
+    ::IntersectRect(&DigitsStale, &oldInk, &client);
+    return area;
   }
   ::IntersectRect(&area, &area, &client);
   return area;
@@ -486,7 +493,8 @@ void CCounterWindow::RenderArea(const RECT& client, const RECT& area) {
   const HFONT font = digits ? ShownDigitFont(client) : nullptr;
   // The cache clears what its glyphs leave uncovered itself.
   if (!digits || !CacheGlyphs ||
-      !Glyphs.Draw(BackBufferDC, font, DigitColour, Transparent, area, DigitLeft, DigitTop, DigitText, DigitExtents)) {
+      !Glyphs.Draw(BackBufferDC, font, DigitColour, Transparent, area, area, DigitLeft, DigitTop, DigitText,
+                   DigitExtents)) {
     BackBufferDC.PatBlt(area.left, area.top, area.right - area.left, area.bottom - area.top, BLACKNESS);
     if (digits) {
       CSelectGuard select(BackBufferDC, font);
@@ -510,8 +518,9 @@ bool CCounterWindow::DrawDigitsOnWindow(const RECT& client, const RECT& area) {
   // here must not outlive this frame. (Saving and restoring the whole
   // context would select its font again, which costs more than the copy.)
   window.IntersectClipRect(area);
+  const RECT& stale = ::EqualRect(&area, &DigitsArea) ? DigitsStale : area;
   const bool drawn =
-      Glyphs.Draw(window, font, DigitColour, Transparent, area, DigitLeft, DigitTop, DigitText, DigitExtents);
+      Glyphs.Draw(window, font, DigitColour, Transparent, area, stale, DigitLeft, DigitTop, DigitText, DigitExtents);
   window.SelectClipRgn(nullptr);
   return drawn;
 }

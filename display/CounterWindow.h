@@ -175,6 +175,10 @@ private:
   DisplayColour DigitState = Blank;
   bool DigitsShown = false;
   RECT DigitBox{0, 0, 0, 0};
+  // The last counted second's area when only some characters changed, and
+  // the part of it where the old ones' ink lay.
+  RECT DigitsArea{0, 0, 0, 0};
+  RECT DigitsStale{0, 0, 0, 0};
   HFONT DigitFont = nullptr;
   std::vector<int> DigitExtents;
   CGlyphCache Glyphs;

@@ -221,8 +221,8 @@ bool CGlyphCache::Ink(CDC& dc, HFONT font, COLORREF colour, bool transparent, in
   return true;
 }
 
-bool CGlyphCache::Draw(CDC& dc, HFONT font, COLORREF colour, bool transparent, const RECT& area, int x, int y,
-                       const CString& text, const std::vector<int>& extents) {
+bool CGlyphCache::Draw(CDC& dc, HFONT font, COLORREF colour, bool transparent, const RECT& area, const RECT& stale,
+                       int x, int y, const CString& text, const std::vector<int>& extents) {
   const int length = text.GetLength();
   if (extents.size() != static_cast<std::size_t>(length) || !Use(font, colour, transparent)) return false;
 
@@ -250,7 +250,9 @@ bool CGlyphCache::Draw(CDC& dc, HFONT font, COLORREF colour, bool transparent, c
   }
   // Black where no glyph lands, then the glyphs: each pixel of area is
   // written once, so a window drawn on directly never shows a cell cleared.
-  std::vector<RECT> uncovered{area};
+  RECT clear{};
+  std::vector<RECT> uncovered;
+  if (::IntersectRect(&clear, &stale, &area)) uncovered.push_back(clear);
   for (const Piece& piece : pieces) uncovered = Subtract(uncovered, piece.Drawn);
   for (const RECT& rect : uncovered)
     ::PatBlt(dc.GetSafeHdc(), rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, BLACKNESS);

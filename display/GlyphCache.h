@@ -25,11 +25,12 @@ public:
   // Fills area of dc (which the caller clips to it) with what TextOut of
   // text in font and colour draws over black (background mode TRANSPARENT,
   // the first cell's top-left at x, y, character i at x + extents[i - 1]),
-  // writing each pixel once. Answers false and draws nothing where copies
+  // writing each pixel once. Outside stale, dc is known to be black already
+  // wherever no glyph lands. Answers false and draws nothing where copies
   // cannot give those pixels: glyphs whose ink meets inside area, a font
   // without outlines.
-  bool Draw(CDC& dc, HFONT font, COLORREF colour, bool transparent, const RECT& area, int x, int y, const CString& text,
-            const std::vector<int>& extents);
+  bool Draw(CDC& dc, HFONT font, COLORREF colour, bool transparent, const RECT& area, const RECT& stale, int x, int y,
+            const CString& text, const std::vector<int>& extents);
   // The box of the ink that characters first to last of text leave where
   // Draw puts them (empty for spaces); false where it is not known.
   bool Ink(CDC& dc, HFONT font, COLORREF colour, bool transparent, int x, int y, const CString& text,
