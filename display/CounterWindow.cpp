@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 #include "counter/Counter.h"
 #include "display/FrameClock.h"
@@ -410,7 +411,6 @@ RECT CCounterWindow::DigitsRepaintArea(const RECT& client) {
   const bool oldShown = DigitsShown;
   const COLORREF oldColour = DigitColour;
   const HFONT oldFont = DigitFont;
-  DigitsArea = DigitsStale = RECT{0, 0, 0, 0};
   RefreshDigits(client);
   RECT area = oldBox;
   Unite(area, DigitBox);
@@ -573,6 +573,33 @@ void CCounterWindow::PlanChanged() {
   if (!InClockStep) CFrameClock::Instance().Replan();
 }
 
+char CCounterWindow::GlyphAhead() {
+  if (!CacheGlyphs || !DigitsShown || !Counter || !BackBufferDC.GetSafeHdc() || !HasWindow() || !IsWindowVisible())
+    return 0;
+  // The last digit's neighbours first: they are the next second's.
+  std::string wanted;
+  const char* text = DigitText;
+  for (int i = DigitText.GetLength() - 1; i >= 0 && wanted.size() < 10; --i) {
+    if (text[i] < '0' || text[i] > '9') continue;
+    const int digit = text[i] - '0';
+    for (const char next : {static_cast<char>('0' + (digit + 9) % 10), static_cast<char>('0' + (digit + 1) % 10)})
+      if (wanted.find(next) == std::string::npos) wanted += next;
+  }
+  if (wanted.empty()) return 0;
+  RECT client{};
+  GetClientRect(&client);
+  return Glyphs.Missing(ShownDigitFont(client), DigitColour, Transparent, wanted.c_str());
+}
+
+bool CCounterWindow::RenderGlyphAhead() {
+  const char c = GlyphAhead();
+  if (!c) return false;
+  RECT client{};
+  GetClientRect(&client);
+  Glyphs.Make(BackBufferDC, ShownDigitFont(client), DigitColour, Transparent, c);
+  return true;
+}
+
 bool CCounterWindow::WantsTickerFrames() const {
   return Counter && !Counter->Ticker.IsEmpty() && HasWindow() && IsWindowVisible();
 }
@@ -603,6 +630,7 @@ RECT CCounterWindow::DrawFrame(bool tickerFrame) {
   }
   RECT client{};
   GetClientRect(&client);
+  DigitsArea = DigitsStale = RECT{0, 0, 0, 0};
   if (DigitsChanged) {
     DigitsChanged = false;
     Unite(area, DigitsRepaintArea(client));

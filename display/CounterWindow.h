@@ -75,6 +75,12 @@ public:
   RECT DrawFrame(bool tickerFrame);
   // Visible, with ticker text to scroll.
   bool WantsTickerFrames() const;
+  // A digit the seconds to come may show that the glyph cache has not
+  // rendered yet (next to a digit shown: counting either way, each digit is
+  // followed by one of its neighbours), 0 when there is none; and the
+  // rendering of one, false when there was none to render.
+  char GlyphAhead();
+  bool RenderGlyphAhead();
 
   CBitmap BackBuffer;
   CDC BackBufferDC;

@@ -128,6 +128,14 @@ void CFrameClock::Replan() {
   } else {
     TickerRunning = false;
   }
+  // Glyphs the coming seconds will show are rendered ahead, one a wake, in
+  // time that no deadline needs: a digit shown for the first time costs its
+  // second nothing. With a ticker the frames' wakes do it.
+  const DWORD glyphAt = now + ShortestTimer;
+  if ((!has || !Earlier(earliest, glyphAt + GlyphRoom)) && GlyphsWanted()) {
+    earliest = glyphAt;
+    has = true;
+  }
   if (has)
     Arm(now, earliest);
   else
@@ -177,6 +185,27 @@ void CFrameClock::Wake() {
     // Held up past the next frame: drop the frames missed.
     if (!Earlier(clock.Milliseconds(), NextTickerFrame)) NextTickerFrame = clock.Milliseconds() + TickerPeriod;
   }
+  RenderGlyphAhead();
   Waking = false;
   Replan();
+}
+
+bool CFrameClock::GlyphsWanted() {
+  for (CCounterWindow* window : Windows)
+    if (window->GlyphAhead()) return true;
+  return false;
+}
+
+void CFrameClock::RenderGlyphAhead() {
+  Clock& clock = AfxGetClock();
+  const DWORD now = clock.Milliseconds();
+  const int64_t wallMs = clock.TimeMs();
+  const DWORD room = now + GlyphRoom;
+  if (TickerRunning && Earlier(NextTickerFrame, room)) return;
+  for (CCounterWindow* window : Windows) {
+    DWORD due = 0;
+    if (window->Counter && CounterNextDue(*window->Counter, now, wallMs, due) && Earlier(due, room)) return;
+  }
+  for (CCounterWindow* window : Windows)
+    if (window->RenderGlyphAhead()) return;
 }

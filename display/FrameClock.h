@@ -32,6 +32,8 @@ public:
   static constexpr DWORD TickerPeriod = 30;
   // The system's shortest timer period (USER_TIMER_MINIMUM).
   static constexpr DWORD ShortestTimer = 10;
+  // A glyph is rendered ahead only with this long to the next deadline.
+  static constexpr DWORD GlyphRoom = 20;
 
   static CFrameClock& Instance();
 
@@ -54,6 +56,10 @@ private:
   WakeTimer& Timer();
   void Arm(DWORD now, DWORD at);
   void Disarm();
+  bool GlyphsWanted();
+  // Renders one glyph some display will want soon, if nothing is due before
+  // it could be done.
+  void RenderGlyphAhead();
 
   std::vector<CCounterWindow*> Windows;
   WakeTimer* Installed = nullptr;

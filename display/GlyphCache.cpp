@@ -41,6 +41,8 @@ public:
 
   const GlyphKey Key;
 
+  bool Has(unsigned char c) const { return Glyphs[c].Made; }
+
   Glyph& Get(CDC& like, unsigned char c) {
     Glyph& glyph = Glyphs[c];
     if (!glyph.Made) Make(like, c, glyph);
@@ -219,6 +221,17 @@ bool CGlyphCache::Ink(CDC& dc, HFONT font, COLORREF colour, bool transparent, in
       ::UnionRect(&ink, &ink, &placed);
   }
   return true;
+}
+
+char CGlyphCache::Missing(HFONT font, COLORREF colour, bool transparent, const char* wanted) {
+  if (!Use(font, colour, transparent)) return 0;
+  for (const char* c = wanted; *c; ++c)
+    if (!Set->Has(static_cast<unsigned char>(*c))) return *c;
+  return 0;
+}
+
+void CGlyphCache::Make(CDC& dc, HFONT font, COLORREF colour, bool transparent, char c) {
+  if (Use(font, colour, transparent)) Set->Get(dc, static_cast<unsigned char>(c));
 }
 
 bool CGlyphCache::Draw(CDC& dc, HFONT font, COLORREF colour, bool transparent, const RECT& area, const RECT& stale,

@@ -35,6 +35,11 @@ public:
   // Draw puts them (empty for spaces); false where it is not known.
   bool Ink(CDC& dc, HFONT font, COLORREF colour, bool transparent, int x, int y, const CString& text,
            const std::vector<int>& extents, int first, int last, RECT& ink);
+  // The first character of wanted that the set of font and colour has not
+  // rendered yet; 0 when it has them all.
+  char Missing(HFONT font, COLORREF colour, bool transparent, const char* wanted);
+  // Renders character c into that set, if it is not there yet.
+  void Make(CDC& dc, HFONT font, COLORREF colour, bool transparent, char c);
   // Lets go of the glyphs.
   void Release();
 

@@ -4,6 +4,7 @@
 
 #include "device/ExpanderOutput.h"
 #include "display/FramePlan.h"
+#include "display/GlyphCache.h"
 #include "support/CounterHarness.h"
 #include "support/SimulatedExpander.h"
 
@@ -509,6 +510,7 @@ TEST_F(OnTheFrameClock, DeadlinesOutOfThePlanForWeeksAreMovedToThePresent) {
 // still serves it at that wake, since what is due is decided on the
 // millisecond clock.
 TEST_F(OnTheFrameClock, AWakeAtADeadlineServesItThoughTheTickCountLagsBehind) {
+  Counter.Window.CacheGlyphs = false;  // no wakes to render glyphs ahead
   Clock.CoarseTicks = true;
   Clock.Advance(1003);  // off the coarse tick count's steps
   Counter.Start(5, DownToZero, MinSec, 0, 0);
@@ -516,6 +518,24 @@ TEST_F(OnTheFrameClock, AWakeAtADeadlineServesItThoughTheTickCountLagsBehind) {
     EXPECT_EQ(RunFor(1000), 1) << "one wake a second";
     EXPECT_EQ(Text(), expected);
   }
+}
+
+// The digits next to those shown are rendered between the seconds, well
+// clear of any deadline, so that the second that first shows one only
+// copies it.
+TEST_F(OnTheFrameClock, DigitsAreRenderedAheadOfTheSecondThatFirstShowsThem) {
+  Counter.Start(5, DownToZero, MinSec, 0, 0);
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+  const long before = CGlyphCache::Rasterised();
+  RunFor(1000 - CFrameClock::GlyphRoom);
+  const long ready = CGlyphCache::Rasterised();
+  EXPECT_GE(ready, before + 2) << "the 4 and the 6";
+  EXPECT_FALSE(Counter.Window.GlyphAhead());
+  RunFor(CFrameClock::GlyphRoom);
+  ASSERT_EQ(Text(), "00:04");
+  EXPECT_EQ(CGlyphCache::Rasterised(), ready + 1) << "the 4 was ready: only the 3 is new, after the frame";
+  EXPECT_EQ(RunFor(1000), 1) << "then one wake a second";
 }
 
 // Each wake is set for its own deadline: a wake that fires late does not
