@@ -40,8 +40,11 @@ public:
 
   void Set(DWORD delayMs) override {
     if (Waitable) {
+      // Timed from where the clock stands within its millisecond.
+      LONGLONG wait = static_cast<LONGLONG>(delayMs) * 10000;  // in 100 ns
+      if (wait > 0) wait = std::max<LONGLONG>(wait - AfxGetClock().SubMillisecond(), 0);
       LARGE_INTEGER due{};
-      due.QuadPart = -static_cast<LONGLONG>(delayMs) * 10000;  // relative, in 100 ns
+      due.QuadPart = -wait;  // relative
       ::SetWaitableTimer(Waitable.Get(), &due, 0, nullptr, nullptr, FALSE);
     }
     Id = ::SetTimer(nullptr, Id, delayMs, &SystemWakeTimer::OnTimer);

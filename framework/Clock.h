@@ -19,6 +19,11 @@ public:
   // Counts on through sleep and hibernation, as the tick count does. What is
   // due is decided on this clock.
   virtual DWORD Milliseconds() { return GetTickCount(); }
+  // How far that clock is into its current millisecond, in 100 ns steps
+  // (0 to 9999): a wake set for a deadline on it is timed from there, not
+  // from the millisecond's start, which would make it half a millisecond late
+  // on average.
+  virtual DWORD SubMillisecond() { return 0; }
   virtual DWORD TimeGetTime() = 0;     // multimedia timer milliseconds
   virtual int64_t Time64() = 0;        // seconds since 1970-01-01 UTC
   // Milliseconds since 1970-01-01 UTC, for waking at the turn of a wall-clock

@@ -19,6 +19,12 @@ public:
     const uint64_t frequency = static_cast<uint64_t>(Frequency);
     return static_cast<DWORD>((ticks / frequency) * 1000u + (ticks % frequency) * 1000u / frequency);
   }
+  DWORD SubMillisecond() override {
+    LARGE_INTEGER count{};
+    if (Frequency <= 0 || !::QueryPerformanceCounter(&count)) return 0;
+    const uint64_t within = static_cast<uint64_t>(count.QuadPart) % static_cast<uint64_t>(Frequency);
+    return static_cast<DWORD>(within * 10000000u / static_cast<uint64_t>(Frequency) % 10000u);
+  }
   DWORD TimeGetTime() override { return ::timeGetTime(); }
   int64_t Time64() override { return static_cast<int64_t>(::_time64(nullptr)); }
   int64_t TimeMs() override {

@@ -30,6 +30,7 @@ public:
     return Coarse ? static_cast<DWORD>(fine * 64ull / 1000u * 1000u / 64u) : fine;
   }
   DWORD Milliseconds() override { return Read().Tick; }
+  DWORD SubMillisecond() override { return IsFrozen ? 0 : SystemClock().SubMillisecond(); }
   DWORD TimeGetTime() override { return Read().Multimedia; }
   int64_t Time64() override { return FloorDiv(Read().WallMs, 1000); }
   int64_t TimeMs() override { return Read().WallMs; }
