@@ -4,9 +4,12 @@
 
 #include "device/ExpanderOutput.h"
 #include "display/FramePlan.h"
-#include "display/GlyphCache.h"
 #include "support/CounterHarness.h"
 #include "support/SimulatedExpander.h"
+
+#ifdef _WIN32
+#include "display/GlyphCache.h"
+#endif
 
 namespace {
 
