@@ -361,6 +361,7 @@ void CCounterWindow::RefreshDigits(const RECT& client) {
   DigitBox = RECT{0, 0, 0, 0};
   DigitFont = nullptr;
   DigitExtents.clear();
+  CFrameClock::Instance().DigitsRefreshed();
   if (!DigitsShown) return;
   DigitFont = ShownDigitFont(client);
   SelectDigitFont(DigitFont);

@@ -194,8 +194,10 @@ void CFrameClock::Wake() {
 }
 
 bool CFrameClock::GlyphsWanted() {
+  if (!GlyphsMaybeWanted) return false;
   for (CCounterWindow* window : Windows)
     if (window->GlyphAhead()) return true;
+  GlyphsMaybeWanted = false;
   return false;
 }
 
@@ -209,6 +211,8 @@ void CFrameClock::RenderGlyphAhead() {
     DWORD due = 0;
     if (window->Counter && CounterNextDue(*window->Counter, now, wallMs, due) && Earlier(due, room)) return;
   }
+  if (!GlyphsMaybeWanted) return;
   for (CCounterWindow* window : Windows)
     if (window->RenderGlyphAhead()) return;
+  GlyphsMaybeWanted = false;
 }

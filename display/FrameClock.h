@@ -44,6 +44,8 @@ public:
   void Replan();
   // The timer's call: serves whatever is due, then plans the next wake.
   void Wake();
+  // Some display's digits were worked out again: glyphs may be wanted ahead.
+  void DigitsRefreshed() { GlyphsMaybeWanted = true; }
   // Puts a timer in place of the system's (not owned); nullptr goes back.
   void SetWakeTimer(WakeTimer* timer);
 
@@ -68,4 +70,7 @@ private:
   bool TickerRunning = false;
   DWORD NextTickerFrame = 0;
   bool Waking = false;
+  // False once no display wanted a glyph ahead, until digits change again:
+  // the frames' wakes then spend nothing asking.
+  bool GlyphsMaybeWanted = true;
 };
