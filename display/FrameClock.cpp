@@ -202,6 +202,7 @@ bool CFrameClock::GlyphsWanted() {
 }
 
 void CFrameClock::RenderGlyphAhead() {
+  if (!GlyphsMaybeWanted) return;
   Clock& clock = AfxGetClock();
   const DWORD now = clock.Milliseconds();
   const int64_t wallMs = clock.TimeMs();
@@ -211,7 +212,6 @@ void CFrameClock::RenderGlyphAhead() {
     DWORD due = 0;
     if (window->Counter && CounterNextDue(*window->Counter, now, wallMs, due) && Earlier(due, room)) return;
   }
-  if (!GlyphsMaybeWanted) return;
   for (CCounterWindow* window : Windows)
     if (window->RenderGlyphAhead()) return;
   GlyphsMaybeWanted = false;
